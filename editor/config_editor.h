@@ -1,0 +1,78 @@
+// The main window's behaviour without its widgets: it owns the exchange engine
+// with its images, runs start-up, the presets, the model menu, Open and Save,
+// showConfig and collectPages, and routes control events to the page rules.
+// The Qt window (CGPS_QConfigDlg) and the command-line tool drive it the same
+// way, so both behave exactly alike.
+//
+// PUBLIC CONTRACT shared by the page logic, the Qt window and the command-line
+// tool; the private part belongs to the editor logic.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "config/result_colour.h"
+#include "editor/controls.h"
+#include "link/bootloader_exchange.h"
+#include "link/serial_link.h"
+
+// What the window provides besides its controls: the status line, the model
+// button and the 20 ms timer.
+class WindowShell {
+public:
+    virtual ~WindowShell() = default;
+    virtual void showResult(const std::string& text, ResultColour colour) = 0;
+    virtual void showVersion(const std::string& text) = 0;
+    virtual void setModelButtonText(const std::string& text) = 0;
+    virtual void armTick() = 0;  // one-shot 20 ms, ends in CConfigEditor::onTick
+    virtual void cancelTick() = 0;
+};
+
+class CConfigEditor : public ControlEventSink {
+public:
+    CConfigEditor(Controls& controls, WindowShell& shell, SerialLink& link);
+    ~CConfigEditor() override;
+
+    // Initial control settings, defaults, first showConfig, the time-zone list
+    // and the slider, in the window's start-up order.
+    void startUp();
+
+    // Commands of the toolbar and the menu.
+    void readDevice();
+    void writeDevice();
+    void resetDevice();
+    void onTick();
+
+    // Preset radio buttons 1991..1995 (also reached through onControlEvent).
+    void presetSleep();
+    void presetWait();
+    void presetGuard();
+    void presetSearch();
+    void presetTracker();
+
+    // Model menu: 0x11, 0x70 or 0x80 sets the model and the button text; any
+    // other value (menu dismissed) changes nothing. Both then show the image.
+    void chooseModel(int modelId);
+
+    // Save: beginSave clears the result and collects the pages (before the
+    // file dialog); then exactly one of saveSettingsTo / saveCancelled.
+    void beginSave();
+    bool saveSettingsTo(const std::string& path);
+    void saveCancelled();
+    // Open: beginOpen clears the result; then openSettingsFrom / openCancelled.
+    void beginOpen();
+    bool openSettingsFrom(const std::string& path);
+    void openCancelled();
+
+    void showConfig();
+    void collectPages();
+
+    void onControlEvent(PageId page, int id, ControlEvent event) override;
+
+    int editedModel() const;
+    CBootloaderExchange& exchange();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};

@@ -1,0 +1,25 @@
+// What the exchange engine and the device commands need from the window that
+// owns them. The Qt window, the command-line tool and tests implement it.
+#pragma once
+
+#include <string>
+
+#include "config/result_colour.h"
+
+class DeviceCommandOwner {
+public:
+    virtual ~DeviceCommandOwner() = default;
+
+    // Status line: result pane (text and background) and version pane.
+    virtual void showResult(const std::string& text, ResultColour colour) = 0;
+    virtual void showVersion(const std::string& text) = 0;
+    // The toolbar's model button.
+    virtual void setModelButtonText(const std::string& text) = 0;
+    // Puts the working image on the pages / rebuilds it from the pages.
+    virtual void showConfig() = 0;
+    virtual void collectPages() = 0;
+    // One-shot 20 ms tick that ends in CBootloaderExchange::onTick on the
+    // owner's thread; arming while armed restarts the 20 ms.
+    virtual void armTick() = 0;
+    virtual void cancelTick() = 0;
+};

@@ -1,0 +1,24 @@
+// The byte pipe between the exchange engine and a serial port. CCOMPort is the
+// real one; tests put an in-process tracker simulator behind the same interface.
+#pragma once
+
+#include <cstdint>
+
+class SerialLink {
+public:
+    virtual ~SerialLink() = default;
+
+    // Opens the n-th port (1-based) at the baud rate, 8E1. 0 on success;
+    // 1 cannot open, 2 cannot read settings, 3 cannot apply settings,
+    // 4 cannot set time-outs. Opening while open closes the old connection first.
+    virtual int open(int portNumber, int baud) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    // Bytes received and not yet drained; 0 when closed.
+    virtual int available() = 0;
+    // Appends every waiting byte to ring at writeIndex (wrapping at ringSize),
+    // empties the receive buffer and returns the count moved.
+    virtual int fetch(std::uint8_t* ring, int& writeIndex, int ringSize) = 0;
+    // Hands a frame (at most 255 bytes) to the writer; nothing when closed.
+    virtual void write(const std::uint8_t* bytes, std::uint8_t length) = 0;
+};
