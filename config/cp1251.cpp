@@ -59,14 +59,21 @@ std::string Utf8ToCp1251(std::string_view in) {
     std::size_t i = 0;
     while (i < in.size()) {
         const auto b0 = static_cast<std::uint8_t>(in[i]);
-        int len = b0 < 0x80 ? 1 : (b0 >> 5) == 0x6 ? 2 : (b0 >> 4) == 0xE ? 3 : (b0 >> 3) == 0x1E ? 4 : 0;
+        int len = b0 < 0x80           ? 1
+                  : (b0 >> 5) == 0x6  ? 2
+                  : (b0 >> 4) == 0xE  ? 3
+                  : (b0 >> 3) == 0x1E ? 4
+                                      : 0;
         char32_t cp = 0;
         bool ok = len > 0 && i + len <= in.size();
         if (ok) {
             cp = len == 1 ? b0 : b0 & (0x7F >> len);
             for (int k = 1; k < len; ++k) {
                 const auto b = static_cast<std::uint8_t>(in[i + k]);
-                if ((b & 0xC0) != 0x80) { ok = false; break; }
+                if ((b & 0xC0) != 0x80) {
+                    ok = false;
+                    break;
+                }
                 cp = (cp << 6) | (b & 0x3F);
             }
         }

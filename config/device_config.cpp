@@ -103,13 +103,13 @@ static_assert(tableIsInEnumOrder(), "field table must follow the Field enum");
 // The order in which the big-endian fields are converted; the result does not
 // depend on it, but it is kept as the device firmware's own tables list them.
 constexpr Field kSwapOrder[] = {
-    Field::GPRSTimer,     Field::WakeupPeriod,  Field::TempPulse,    Field::TempH,
-    Field::TempL,         Field::WakeEnableFlags, Field::ParkTimer,  Field::StayTimer,
-    Field::BalanceLevel,  Field::RelayPulseLen, Field::KeptWord362,  Field::PhoneEn,
-    Field::KeptWord366,   Field::NoSleepTimer,  Field::WakeUp1,      Field::WakeUp2,
-    Field::WakeUp3,       Field::WakeUp4,       Field::WakeUp5,      Field::WakeUp6,
-    Field::WakeUp7,       Field::WakeUp8,       Field::WakeUp9,      Field::ZoneDistance,
-    Field::ZoneLatitude,  Field::ZoneLongitude, Field::DeviceType,   Field::Reserved1008,
+    Field::GPRSTimer,    Field::WakeupPeriod,    Field::TempPulse,   Field::TempH,
+    Field::TempL,        Field::WakeEnableFlags, Field::ParkTimer,   Field::StayTimer,
+    Field::BalanceLevel, Field::RelayPulseLen,   Field::KeptWord362, Field::PhoneEn,
+    Field::KeptWord366,  Field::NoSleepTimer,    Field::WakeUp1,     Field::WakeUp2,
+    Field::WakeUp3,      Field::WakeUp4,         Field::WakeUp5,     Field::WakeUp6,
+    Field::WakeUp7,      Field::WakeUp8,         Field::WakeUp9,     Field::ZoneDistance,
+    Field::ZoneLatitude, Field::ZoneLongitude,   Field::DeviceType,  Field::Reserved1008,
 };
 static_assert(std::size(kSwapOrder) == 28);
 
@@ -119,15 +119,15 @@ struct Stretch {
     std::uint16_t width;
 };
 constexpr Stretch kKeptStretches[] = {
-    {384, 4},   // FirmwareVersion
-    {320, 16},  // KeptBlock320
-    {288, 16},  // USSDReq
-    {256, 32},  // KeptBlock256
-    {1540, 15}, // tail of HostTail
-    {359, 1},   // KeptByte359
-    {362, 2},   // KeptWord362
-    {366, 2},   // KeptWord366
-    {336, 4},   // DeviceType
+    {384, 4},    // FirmwareVersion
+    {320, 16},   // KeptBlock320
+    {288, 16},   // USSDReq
+    {256, 32},   // KeptBlock256
+    {1540, 15},  // tail of HostTail
+    {359, 1},    // KeptByte359
+    {362, 2},    // KeptWord362
+    {366, 2},    // KeptWord366
+    {336, 4},    // DeviceType
 };
 
 template <typename T>
@@ -148,7 +148,9 @@ void store(DeviceConfig& c, Field f, T v) {
 
 }  // namespace
 
-std::span<const FieldInfo> fieldTable() { return kFields; }
+std::span<const FieldInfo> fieldTable() {
+    return kFields;
+}
 
 const FieldInfo& fieldInfo(Field f) {
     assert(f < Field::Count);
@@ -165,32 +167,59 @@ Field wakeUpField(int i) {
     return static_cast<Field>(static_cast<int>(Field::WakeUp1) + i - 1);
 }
 
-std::uint8_t* fieldBytes(DeviceConfig& c, Field f) { return c.bytes + fieldInfo(f).offset; }
+std::uint8_t* fieldBytes(DeviceConfig& c, Field f) {
+    return c.bytes + fieldInfo(f).offset;
+}
 const std::uint8_t* fieldBytes(const DeviceConfig& c, Field f) {
     return c.bytes + fieldInfo(f).offset;
 }
 
-std::uint8_t GetU8(const DeviceConfig& c, Field f) { return load<std::uint8_t>(c, f); }
-std::int8_t GetI8(const DeviceConfig& c, Field f) { return load<std::int8_t>(c, f); }
-std::uint16_t GetU16(const DeviceConfig& c, Field f) { return load<std::uint16_t>(c, f); }
-std::int32_t GetI32(const DeviceConfig& c, Field f) { return load<std::int32_t>(c, f); }
-std::uint32_t GetU32(const DeviceConfig& c, Field f) { return load<std::uint32_t>(c, f); }
-void SetU8(DeviceConfig& c, Field f, std::uint8_t v) { store(c, f, v); }
-void SetI8(DeviceConfig& c, Field f, std::int8_t v) { store(c, f, v); }
-void SetU16(DeviceConfig& c, Field f, std::uint16_t v) { store(c, f, v); }
-void SetI32(DeviceConfig& c, Field f, std::int32_t v) { store(c, f, v); }
-void SetU32(DeviceConfig& c, Field f, std::uint32_t v) { store(c, f, v); }
+std::uint8_t GetU8(const DeviceConfig& c, Field f) {
+    return load<std::uint8_t>(c, f);
+}
+std::int8_t GetI8(const DeviceConfig& c, Field f) {
+    return load<std::int8_t>(c, f);
+}
+std::uint16_t GetU16(const DeviceConfig& c, Field f) {
+    return load<std::uint16_t>(c, f);
+}
+std::int32_t GetI32(const DeviceConfig& c, Field f) {
+    return load<std::int32_t>(c, f);
+}
+std::uint32_t GetU32(const DeviceConfig& c, Field f) {
+    return load<std::uint32_t>(c, f);
+}
+void SetU8(DeviceConfig& c, Field f, std::uint8_t v) {
+    store(c, f, v);
+}
+void SetI8(DeviceConfig& c, Field f, std::int8_t v) {
+    store(c, f, v);
+}
+void SetU16(DeviceConfig& c, Field f, std::uint16_t v) {
+    store(c, f, v);
+}
+void SetI32(DeviceConfig& c, Field f, std::int32_t v) {
+    store(c, f, v);
+}
+void SetU32(DeviceConfig& c, Field f, std::uint32_t v) {
+    store(c, f, v);
+}
 
 std::int32_t GetNumber(const DeviceConfig& c, Field f) {
     switch (fieldInfo(f).type) {
-        case U8: return GetU8(c, f);
-        case I8: return GetI8(c, f);
+        case U8:
+            return GetU8(c, f);
+        case I8:
+            return GetI8(c, f);
         case U16:
             if (fieldInfo(f).width == 2) return GetU16(c, f);
             break;
-        case I32: return GetI32(c, f);
-        case U32: return static_cast<std::int32_t>(GetU32(c, f));
-        default: break;
+        case I32:
+            return GetI32(c, f);
+        case U32:
+            return static_cast<std::int32_t>(GetU32(c, f));
+        default:
+            break;
     }
     assert(!"not a number field");
     return 0;
@@ -199,12 +228,23 @@ std::int32_t GetNumber(const DeviceConfig& c, Field f) {
 void SetNumber(DeviceConfig& c, Field f, std::int32_t v) {
     const auto u = static_cast<std::uint32_t>(v);
     switch (fieldInfo(f).type) {
-        case U8: SetU8(c, f, static_cast<std::uint8_t>(u)); return;
-        case I8: SetI8(c, f, static_cast<std::int8_t>(u & 0xFF)); return;
-        case U16: SetU16(c, f, static_cast<std::uint16_t>(u)); return;
-        case I32: SetI32(c, f, v); return;
-        case U32: SetU32(c, f, u); return;
-        default: assert(!"not a number field");
+        case U8:
+            SetU8(c, f, static_cast<std::uint8_t>(u));
+            return;
+        case I8:
+            SetI8(c, f, static_cast<std::int8_t>(u & 0xFF));
+            return;
+        case U16:
+            SetU16(c, f, static_cast<std::uint16_t>(u));
+            return;
+        case I32:
+            SetI32(c, f, v);
+            return;
+        case U32:
+            SetU32(c, f, u);
+            return;
+        default:
+            assert(!"not a number field");
     }
 }
 
@@ -232,7 +272,9 @@ void SetText(DeviceConfig& c, Field f, std::string_view text) {
     CopyFixedText(fieldBytes(c, f), text, fieldInfo(f).width);
 }
 
-void ClearConfig(DeviceConfig& c) { std::memset(c.bytes, 0, sizeof c.bytes); }
+void ClearConfig(DeviceConfig& c) {
+    std::memset(c.bytes, 0, sizeof c.bytes);
+}
 
 void SwapByteOrder(DeviceConfig& c) {
     if constexpr (std::endian::native == std::endian::big) return;

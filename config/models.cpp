@@ -2,11 +2,17 @@
 
 const char* modelName(int modelId) {
     switch (modelId) {
-        case kModelRQ30: return "RQ30";
-        case kModelRQ10: return "RQ10";
-        case kModelRQ20: return "RQ20";
-        default: return nullptr;
+        case kModelRQ30:
+            return "RQ30";
+        case kModelRQ10:
+            return "RQ10";
+        case kModelRQ20:
+            return "RQ20";
+        default:
+            return nullptr;
     }
 }
 
-bool modelHasTrackerMode(int modelId) { return modelId != kModelRQ10 && modelId != kModelRQ20; }
+bool modelHasTrackerMode(int modelId) {
+    return modelId != kModelRQ10 && modelId != kModelRQ20;
+}

@@ -42,8 +42,12 @@ void presetSleepOrGuard(DeviceConfig& c, bool guard) {
 
 void applyPreset(DeviceConfig& c, PresetMode mode) {
     switch (mode) {
-        case PresetMode::Sleep: presetSleepOrGuard(c, false); break;
-        case PresetMode::Guard: presetSleepOrGuard(c, true); break;
+        case PresetMode::Sleep:
+            presetSleepOrGuard(c, false);
+            break;
+        case PresetMode::Guard:
+            presetSleepOrGuard(c, true);
+            break;
         case PresetMode::Wait:
             SetU8(c, Field::LastCmd, 1);
             SetU8(c, Field::SysMode, 0x01);
