@@ -1,0 +1,58 @@
+// The settings file: one section, "GPS Quelter Config file", with a key for
+// every field of the working image that the file carries plus the model the
+// configuration is meant for. Save and Open are called with a path the window
+// has already chosen; the outcome is the text for the status line.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "config/device_config.h"
+#include "config/result_colour.h"
+#include "settings/ini_store.h"
+
+inline constexpr const char* kSettingsSection = "GPS Quelter Config file";
+
+inline constexpr const char* kSettingsSavedText = "Настройки успешно сохранены в файл";
+inline constexpr const char* kSettingsSaveFailedText = "Ошибка сохранения настроек";
+inline constexpr const char* kSettingsOpenedText = "Файл открыт успешно";
+inline constexpr const char* kSettingsOpenFailedText = "Ошибка загрузки файла";
+
+struct SettingsOutcome {
+    bool ok;
+    std::string text;  // for the status line
+    ResultColour colour;
+};
+
+// Writes every carried field of `working` and `editedModel` ("BootVersion") to
+// a temporary file beside `path`, then renames it over `path`, so a failed
+// save leaves any earlier file untouched.
+SettingsOutcome SaveSettingsFile(const std::string& path, const DeviceConfig& working,
+                                 int editedModel);
+
+// Runs right after LastCmd has been read, with the model as it was before the
+// file's own model is read. The window shows the preset choice here, which
+// turns LastCmd 4 into 0 for the models without the Tracker mode.
+using PresetChoiceHook = std::function<void(DeviceConfig& image, int modelBeingEdited)>;
+
+// Reads the keys into `working` and the file's model into `editedModel`; a
+// missing key reads as 0 or empty text. A file that cannot be read or has no
+// settings section changes nothing and does not call the hook. Without a
+// hook, only the LastCmd rule of the preset choice is applied.
+SettingsOutcome LoadSettings(const std::string& path, DeviceConfig& working, int& editedModel,
+                             const PresetChoiceHook& presetChoice);
+
+// The value's first 49 characters converted as strtol does in base 10, held
+// to the 32-bit range; 0 for a missing key or a value without digits.
+std::int32_t ReadIniNumber(const CSettingsFile& store, std::string_view section,
+                           std::string_view key);
+// Zero-fills the field, then copies the value up to its end, its first zero
+// byte or `width`; returns the number of bytes copied.
+std::size_t ReadIniText(const CSettingsFile& store, std::string_view section, std::string_view key,
+                        std::uint8_t* field, std::size_t width);
+// Stores the value as "%d" would format it.
+void WriteIniNumber(CSettingsFile& store, std::string_view section, std::string_view key,
+                    std::int32_t value);
