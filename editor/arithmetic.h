@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "editor/controls.h"
 
@@ -40,12 +42,40 @@ struct CoordinateEdits {
 void showCoordinate(Controls& c, const CoordinateEdits& edits, std::int32_t micro);
 void showCoordinateParts(Controls& c, const CoordinateEdits& edits, const CoordinateParts& parts);
 
+inline constexpr CoordinateEdits kLatitudeEdits{PageId::GPS, 1249, 1251, 1253, 1255};
+inline constexpr CoordinateEdits kLongitudeEdits{PageId::GPS, 1250, 1252, 1254, 1256};
+
 // A group of duration edits; id 0 marks a unit the group has no edit for.
+// A group has a seconds edit exactly when it counts in seconds.
 struct DurationGroup {
     PageId page;
     int days, hours, minutes, seconds;
     DurationUnit unit;  // Minutes or Seconds
 };
-// Bounds the group after `changedId` was edited (see the page rules).
+
+// The duration groups of the pages: days, hours, minutes, seconds.
+// clang-format off
+inline constexpr DurationGroup
+    kWakePeriod     {PageId::Wake,     1229, 1230, 1231, 0,    DurationUnit::Minutes},
+    kPacketPeriod   {PageId::Internet, 0,    0,    1261, 1262, DurationUnit::Seconds},
+    kParkingTime    {PageId::Sensors,  0,    1280, 1281, 0,    DurationUnit::Minutes},
+    kIdleTime       {PageId::Sensors,  1284, 1282, 1283, 0,    DurationUnit::Minutes},
+    kRelayOnTime    {PageId::Sensors,  0,    1264, 1265, 1266, DurationUnit::Seconds},
+    kWaitBeforeSleep{PageId::Expert,   0,    0,    1282, 1283, DurationUnit::Seconds};
+// clang-format on
+
+// Bounds the group after the user edited `changedId`: hours above 23 and
+// minutes or seconds above 59 are shown as 23 / 59 (the total still uses the
+// number typed); a total above maxTotal rewrites the group as `atMax` (only
+// the parts of units the group has are used), one below minTotal as minTotal.
+// Totals count in the group's unit. Finally the caret of `changedId` goes to
+// position 2 and its modified flag is cleared.
 void ClampDuration(Controls& c, const DurationGroup& group, int changedId, std::uint32_t maxTotal,
                    std::uint32_t minTotal, const DurationParts& atMax);
+
+// The decimal value of the leading digits of a text's first line, reading at
+// most `maxChars` characters; no digits give 0, a sign is not a digit, and a
+// value too large for 32 bits stays at 4294967295.
+std::uint32_t leadingNumber(std::string_view utf8, int maxChars);
+// "%f" of micro / 1,000,000, but independent of the C locale (a point always).
+std::string formatMicroDegrees(std::int64_t micro);

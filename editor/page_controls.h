@@ -27,6 +27,9 @@ struct ControlSpec {
     int id;
     ControlKind kind;
     const char* caption;  // UTF-8; empty for edits, pickers and sliders
+    // Radio buttons sharing a non-zero group number (on one page) exclude each
+    // other; two groups may share one group box, so the box does not tell.
+    int group = 0;
 };
 
 // The controls of one page (PageId::Window: the preset radio buttons).
