@@ -1,0 +1,330 @@
+// quelter-cli against quelter-tracker-sim over a pseudo-terminal: the real
+// programs, the real port layer and the real 20 ms tick.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "config/device_config.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeFile(const fs::path& p, const std::string& bytes) {
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+
+// The key=value lines of a settings file (CRLF lines, one section).
+std::map<std::string, std::string> keysOf(const std::string& file) {
+    std::map<std::string, std::string> keys;
+    std::istringstream in(file);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const auto eq = line.find('=');
+        if (eq != std::string::npos) keys[line.substr(0, eq)] = line.substr(eq + 1);
+    }
+    return keys;
+}
+
+class TempDir {
+  public:
+    TempDir() {
+        char tmpl[] = "/tmp/quelter-e2e-XXXXXX";
+        path_ = mkdtemp(tmpl);
+    }
+    ~TempDir() { fs::remove_all(path_); }
+    fs::path operator/(const char* name) const { return path_ / name; }
+
+  private:
+    fs::path path_;
+};
+
+// quelter-tracker-sim in the background; stopped (and its --save written) on stop().
+class Simulator {
+  public:
+    explicit Simulator(std::vector<std::string> args) {
+        int out[2];
+        if (pipe(out) != 0) return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(out[1], STDOUT_FILENO);
+            close(out[0]);
+            close(out[1]);
+            std::vector<char*> argv{const_cast<char*>(QUELTER_SIM)};
+            for (auto& a : args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execv(QUELTER_SIM, argv.data());
+            _exit(127);
+        }
+        close(out[1]);
+        // The first line is the terminal's path.
+        char ch;
+        while (read(out[0], &ch, 1) == 1 && ch != '\n') path_ += ch;
+        close(out[0]);
+    }
+    ~Simulator() { stop(); }
+    const std::string& path() const { return path_; }
+    void stop() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        int status;
+        waitpid(pid_, &status, 0);
+        pid_ = -1;
+    }
+
+  private:
+    pid_t pid_ = -1;
+    std::string path_;
+};
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+CliRun runCli(std::vector<std::string> args, const fs::path& scratch) {
+    const fs::path outFile = scratch.string() + ".out", errFile = scratch.string() + ".err";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int o = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int e = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(o, STDOUT_FILENO);
+        dup2(e, STDERR_FILENO);
+        std::vector<char*> argv{const_cast<char*>(QUELTER_CLI)};
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(QUELTER_CLI, argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    CliRun r;
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = readFile(outFile);
+    r.err = readFile(errFile);
+    return r;
+}
+
+// A tracker block in device order with a few fields of the user's.
+std::string trackerBlock() {
+    DeviceConfig c{};
+    SetText(c, Field::MainPhone, "+79161234567");
+    SetText(c, extPhoneField(2), "+79037654321");
+    SetU16(c, Field::PhoneEn, 1 << 2);
+    SetText(c, Field::QuelterName, "\xCC\xE0\xF8\xE8\xED\xE0");  // "Машина" in CP1251
+    SetU8(c, Field::SysMode, 0x23);
+    SetU8(c, Field::ModeFlags1, 0x08);
+    SetU8(c, Field::Lang, 2);
+    SetI8(c, Field::GMTOffset, 3);
+    SetI32(c, Field::ZoneLatitude, -33868820);
+    SetI32(c, Field::ZoneLongitude, 151209295);
+    SetU32(c, Field::ZoneDistance, 1500);
+    SetU16(c, Field::WakeupPeriod, 1500);
+    SetU16(c, Field::GPRSTimer, 300);
+    SetU32(c, Field::WakeUp1, 0x0700);
+    SetU16(c, Field::WakeEnableFlags, 0);
+    SetU16(c, Field::TempH, 303);
+    SetU16(c, Field::TempL, 263);
+    SetU8(c, Field::Speed, 90);
+    SetU8(c, Field::VibrParam, 4);
+    SetU16(c, Field::ParkTimer, 45);
+    SetU16(c, Field::StayTimer, 600);
+    SetU16(c, Field::RelayPulseLen, 20);
+    SetU16(c, Field::NoSleepTimer, 600);
+    SetU8(c, Field::AlarmLockShock, 9);
+    SetText(c, Field::ApnAddress, "internet.mts.ru");
+    SetText(c, Field::MonServerIP, "gps.example.org:5050");
+    // The tracker's own fields, which a Write must keep.
+    SetText(c, Field::USSDReq, "*100#");
+    SetU32(c, Field::DeviceType, 0xA5A50001);
+    std::memcpy(fieldBytes(c, Field::FirmwareVersion), "\x03\x05\x00\x0C", 4);
+    std::memset(fieldBytes(c, Field::KeptBlock256), 0x5C, 32);
+    SetText(c, Field::DevicePassword, "1111");
+    SwapByteOrder(c);
+    return std::string(reinterpret_cast<const char*>(c.bytes), kDeviceBlockSize);
+}
+
+DeviceConfig hostImage(const std::string& block) {
+    DeviceConfig c{};
+    std::memcpy(c.bytes, block.data(), std::min(block.size(), kDeviceBlockSize));
+    SwapByteOrder(c);
+    return c;
+}
+
+class CliTest : public ::testing::Test {
+  protected:
+    TempDir dir;
+};
+
+TEST_F(CliTest, ReadWritesTheSettingsFileTheWindowWouldSave) {
+    writeFile(dir / "block", trackerBlock());
+    Simulator sim({"--model", "RQ30", "--block", (dir / "block").string()});
+    ASSERT_FALSE(sim.path().empty());
+
+    const CliRun r = runCli({"read", "--port", sim.path()}, dir / "read");
+    ASSERT_EQ(0, r.exitCode) << r.err;
+    EXPECT_NE(std::string::npos, r.err.find("Параметры прочитаны успешно"));
+    EXPECT_NE(std::string::npos, r.err.find("Версия прошивки:3.5.0.C"));
+    EXPECT_NE(std::string::npos, r.err.find("RQ30"));
+
+    // Section first, 61 keys, CRLF lines, nothing else.
+    ASSERT_EQ(
+        0u, r.out.rfind(
+                "[GPS Quelter Config file]\r\nAngle=0\r\nBalanceLevel=0\r\nBootVersion=17\r\n", 0));
+    const auto keys = keysOf(r.out);
+    EXPECT_EQ(61u, keys.size());
+    const std::map<std::string, std::string> expected = {
+        {"MainPhone.PhoneNum", "+79161234567"},
+        {"ExtPhone2", "+79037654321"},
+        {"PhoneEn", "4"},
+        {"QuelterName", "\xCC\xE0\xF8\xE8\xED\xE0"},
+        {"Lang", "2"},
+        {"GMTOffset", "3"},
+        {"GMTFlags", "1"},  // every collection sets it
+        {"QuelterZone.Latitude", "-33868820"},
+        {"QuelterZone.Longitude", "151209295"},
+        {"QuelterZone.Distane", "1500"},
+        {"WakeupPeriod", "1500"},
+        {"GPRSTimer", "300"},
+        {"WakeUp1", "1792"},
+        {"TempH", "303"},
+        {"TempL", "263"},
+        {"Speed", "90"},
+        {"VibrParam", "4"},
+        {"RelayPulseLen", "20"},
+        {"QuelterAPN.Address", "internet.mts.ru"},
+        {"MonServerIP", "gps.example.org:5050"},
+        // Not carried by the pages: a saved file after a Read holds them empty.
+        {"DeviceType", "0"},
+        {"USSDReq", ""},
+    };
+    for (const auto& [key, value] : expected) EXPECT_EQ(value, keys.at(key)) << key;
+}
+
+TEST_F(CliTest, WriteThenReadGivesTheFileBackAndKeepsTheTrackersOwnFields) {
+    const std::string original = trackerBlock();
+    writeFile(dir / "block", original);
+    Simulator sim({"--block", (dir / "block").string(), "--save", (dir / "after").string()});
+
+    // A settings file prepared elsewhere: another phone, name and period.
+    CliRun first =
+        runCli({"read", "--port", sim.path(), "-o", (dir / "a.ini").string()}, dir / "r1");
+    ASSERT_EQ(0, first.exitCode) << first.err;
+    std::string ini = readFile(dir / "a.ini");
+    auto replace = [&ini](const std::string& from, const std::string& to) {
+        const auto at = ini.find(from);
+        ASSERT_NE(std::string::npos, at) << from;
+        ini.replace(at, from.size(), to);
+    };
+    replace("MainPhone.PhoneNum=+79161234567", "MainPhone.PhoneNum=+70000000001");
+    replace("WakeupPeriod=1500", "WakeupPeriod=720");
+    writeFile(dir / "b.ini", ini);
+
+    const CliRun w = runCli({"write", (dir / "b.ini").string(), "--port", sim.path()}, dir / "w");
+    ASSERT_EQ(0, w.exitCode) << w.err;
+    EXPECT_NE(std::string::npos, w.err.find("Параметры записаны успешно"));
+
+    const CliRun back = runCli({"read", "--port", sim.path()}, dir / "r2");
+    ASSERT_EQ(0, back.exitCode) << back.err;
+    EXPECT_EQ(ini, back.out);
+
+    sim.stop();
+    const DeviceConfig after = hostImage(readFile(dir / "after"));
+    const DeviceConfig before = hostImage(original);
+    EXPECT_EQ("+70000000001", GetText(after, Field::MainPhone));
+    EXPECT_EQ("8647", GetText(after, Field::DevicePassword));
+    for (Field f :
+         {Field::USSDReq, Field::DeviceType, Field::FirmwareVersion, Field::KeptBlock256,
+          Field::KeptBlock320, Field::KeptByte359, Field::KeptWord362, Field::KeptWord366}) {
+        const FieldInfo& fi = fieldInfo(f);
+        EXPECT_EQ(0, std::memcmp(fieldBytes(before, f), fieldBytes(after, f), fi.width)) << fi.name;
+    }
+}
+
+TEST_F(CliTest, ResetOnATrackerOfAnotherModelChangesNothing) {
+    const std::string original = trackerBlock();
+    writeFile(dir / "block", original);
+    Simulator sim({"--model", "RQ10", "--block", (dir / "block").string(), "--save",
+                   (dir / "after").string()});
+
+    const CliRun r = runCli({"reset", "--port", sim.path()}, dir / "reset");  // edits an RQ30
+    EXPECT_EQ(2, r.exitCode) << r.err;
+    EXPECT_NE(std::string::npos, r.err.find("Несовместимое устройство"));
+    sim.stop();
+    EXPECT_EQ(original, readFile(dir / "after"));
+}
+
+TEST_F(CliTest, ResetWithTheMatchingModelWritesTheFactoryConfiguration) {
+    writeFile(dir / "block", trackerBlock());
+    Simulator sim({"--model", "RQ20", "--block", (dir / "block").string(), "--save",
+                   (dir / "after").string()});
+    const CliRun r = runCli({"reset", "--model", "RQ20", "--port", sim.path()}, dir / "reset");
+    ASSERT_EQ(0, r.exitCode) << r.err;
+    sim.stop();
+    const DeviceConfig after = hostImage(readFile(dir / "after"));
+    EXPECT_EQ("", GetText(after, Field::MainPhone));
+    EXPECT_EQ(720, GetU16(after, Field::WakeupPeriod));
+    EXPECT_EQ(131, GetU8(after, Field::Speed));
+    EXPECT_EQ("*100#", GetText(after, Field::USSDReq));  // the tracker's own
+}
+
+TEST_F(CliTest, FailuresEndWithTheirExitStatus) {
+    // No tracker on the only port scanned.
+    CliRun none = runCli({"read", "--port", (dir / "no-such-port").string()}, dir / "none");
+    EXPECT_EQ(1, none.exitCode);
+    EXPECT_NE(std::string::npos, none.err.find("Подключения GPS Quelter к ПК не обнаружено"));
+
+    // A missing settings file: exit 4 and not a single frame on the line.
+    Simulator idle({});
+    CliRun missing =
+        runCli({"write", (dir / "missing.ini").string(), "--port", idle.path(), "--trace"},
+               dir / "missing");
+    EXPECT_EQ(4, missing.exitCode);
+    EXPECT_NE(std::string::npos, missing.err.find("Ошибка загрузки файла"));
+    EXPECT_EQ(std::string::npos, missing.err.find(" > ")) << missing.err;
+
+    // A tracker that falls silent in the middle of the write phase: 38 frames
+    // read the block, the write starts with its sync and a few blocks.
+    writeFile(dir / "ok.ini", "[GPS Quelter Config file]\r\nBootVersion=17\r\n");
+    Simulator silent({"--silent-after", "45"});
+    CliRun stopped =
+        runCli({"write", (dir / "ok.ini").string(), "--port", silent.path()}, dir / "stop");
+    EXPECT_EQ(3, stopped.exitCode) << stopped.err;
+    EXPECT_NE(std::string::npos, stopped.err.find("Обмен с GPS Quelter прерван"));
+
+    CliRun usage = runCli({"write"}, dir / "usage");
+    EXPECT_EQ(64, usage.exitCode);
+}
+
+TEST_F(CliTest, TraceShowsEveryFrameAndAnswer) {
+    Simulator sim({"--no-pacing"});
+    const CliRun r = runCli(
+        {"read", "--trace", "--port", sim.path(), "-o", (dir / "t.ini").string()}, dir / "trace");
+    ASSERT_EQ(0, r.exitCode) << r.err;
+    EXPECT_NE(std::string::npos, r.err.find(" > 7F\n"));
+    EXPECT_NE(std::string::npos, r.err.find(" > 7F 00 FF\n"));
+    EXPECT_NE(std::string::npos, r.err.find(" > 00 00 15 80 95\n"));
+    EXPECT_NE(std::string::npos, r.err.find(" < 79"));
+}
+
+}  // namespace
