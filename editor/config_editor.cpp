@@ -1,0 +1,190 @@
+#include "editor/config_editor.h"
+
+#include "config/defaults.h"
+#include "config/models.h"
+#include "config/presets.h"
+#include "editor/collect_pages.h"
+#include "editor/page_rules.h"
+#include "editor/show_config.h"
+#include "link/device_owner.h"
+#include "settings/settings_file.h"
+
+// The engine talks to its owner through DeviceCommandOwner; the editor keeps
+// that interface to itself so callers see only the window's operations.
+struct CConfigEditor::Impl final : DeviceCommandOwner {
+    Impl(CConfigEditor& editor, Controls& controls, WindowShell& shell, SerialLink& link)
+        : editor(editor),
+          controls(controls),
+          shell(shell),
+          link(link),
+          rules(controls),
+          exchange(link, *this) {}
+
+    void showResult(const std::string& text, ResultColour colour) override {
+        shell.showResult(text, colour);
+    }
+    void showVersion(const std::string& text) override { shell.showVersion(text); }
+    void setModelButtonText(const std::string& text) override { shell.setModelButtonText(text); }
+    void showConfig() override { editor.showConfig(); }
+    void collectPages() override { editor.collectPages(); }
+    void armTick() override { shell.armTick(); }
+    void cancelTick() override { shell.cancelTick(); }
+
+    void preset(PresetMode mode) {
+        applyPreset(exchange.workingImage, mode);
+        editor.showConfig();
+    }
+
+    CConfigEditor& editor;
+    Controls& controls;
+    WindowShell& shell;
+    SerialLink& link;
+    CPageRules rules;
+    CBootloaderExchange exchange;
+};
+
+CConfigEditor::CConfigEditor(Controls& controls, WindowShell& shell, SerialLink& link)
+    : impl_(std::make_unique<Impl>(*this, controls, shell, link)) {}
+
+CConfigEditor::~CConfigEditor() {
+    // The window closes a port an exchange left open before it goes.
+    if (impl_->link.isOpen()) impl_->link.close();
+}
+
+void CConfigEditor::startUp() {
+    // The slider gets its range here, before the defaults are shown, so the
+    // Sensors page shows the sensitivity the working image holds.
+    impl_->rules.applyInitialSettings();
+    loadDefaults(impl_->exchange.workingImage);
+    showConfig();
+    // Filled after the defaults are shown: the selection is the list's own.
+    impl_->rules.fillTimeZoneList();
+}
+
+void CConfigEditor::readDevice() {
+    impl_->exchange.readDevice();
+}
+void CConfigEditor::writeDevice() {
+    impl_->exchange.writeDevice();
+}
+void CConfigEditor::resetDevice() {
+    impl_->exchange.resetDevice();
+}
+void CConfigEditor::onTick() {
+    impl_->exchange.onTick();
+}
+
+void CConfigEditor::presetSleep() {
+    impl_->preset(PresetMode::Sleep);
+}
+void CConfigEditor::presetWait() {
+    impl_->preset(PresetMode::Wait);
+}
+void CConfigEditor::presetGuard() {
+    impl_->preset(PresetMode::Guard);
+}
+void CConfigEditor::presetSearch() {
+    impl_->preset(PresetMode::Search);
+}
+
+void CConfigEditor::presetTracker() {
+    // Button 1995 is disabled for these models; a caller that gets here
+    // anyway only has the preset choice shown again.
+    if (!modelHasTrackerMode(editedModel())) {
+        showConfig();
+        return;
+    }
+    impl_->preset(PresetMode::Tracker);
+}
+
+void CConfigEditor::chooseModel(int modelId) {
+    if (const char* name = modelName(modelId)) {
+        impl_->exchange.editedModel = modelId;
+        impl_->shell.setModelButtonText(name);
+    }
+    // Also when the menu was dismissed: the pages follow the working image.
+    showConfig();
+}
+
+void CConfigEditor::beginSave() {
+    impl_->shell.showResult("", ResultColour::Green);
+    // Before the file dialog, so a cancelled save has collected all the same.
+    collectPages();
+}
+
+bool CConfigEditor::saveSettingsTo(const std::string& path) {
+    const SettingsOutcome outcome =
+        SaveSettingsFile(path, impl_->exchange.workingImage, impl_->exchange.editedModel);
+    impl_->shell.showResult(outcome.text, outcome.colour);
+    return outcome.ok;
+}
+
+void CConfigEditor::saveCancelled() {
+    impl_->shell.showResult(kSettingsSaveFailedText, ResultColour::Red);
+}
+
+void CConfigEditor::beginOpen() {
+    impl_->shell.showResult("", ResultColour::Green);
+}
+
+bool CConfigEditor::openSettingsFrom(const std::string& path) {
+    Controls& controls = impl_->controls;
+    const SettingsOutcome outcome = LoadSettings(
+        path, impl_->exchange.workingImage, impl_->exchange.editedModel,
+        [&controls](DeviceConfig& image, int model) { showPresetChoice(controls, image, model); });
+    if (outcome.ok) {
+        // Any model id the file names is taken; only the known ones have a name.
+        if (const char* name = modelName(impl_->exchange.editedModel))
+            impl_->shell.setModelButtonText(name);
+        showConfig();
+    }
+    impl_->shell.showResult(outcome.text, outcome.colour);
+    return outcome.ok;
+}
+
+void CConfigEditor::openCancelled() {
+    impl_->shell.showResult(kSettingsOpenFailedText, ResultColour::Red);
+}
+
+void CConfigEditor::showConfig() {
+    ::showConfig(impl_->controls, impl_->exchange.workingImage, impl_->exchange.editedModel);
+}
+
+void CConfigEditor::collectPages() {
+    ::collectPages(impl_->controls, impl_->exchange.workingImage);
+}
+
+void CConfigEditor::onControlEvent(PageId page, int id, ControlEvent event) {
+    if (page != PageId::Window) {
+        impl_->rules.onControlEvent(page, id, event);
+        return;
+    }
+    if (event != ControlEvent::Clicked) return;
+    switch (id) {
+        case 1991:
+            presetSleep();
+            break;
+        case 1992:
+            presetWait();
+            break;
+        case 1993:
+            presetGuard();
+            break;
+        case 1994:
+            presetSearch();
+            break;
+        case 1995:
+            presetTracker();
+            break;
+        default:
+            break;
+    }
+}
+
+int CConfigEditor::editedModel() const {
+    return impl_->exchange.editedModel;
+}
+
+CBootloaderExchange& CConfigEditor::exchange() {
+    return impl_->exchange;
+}
