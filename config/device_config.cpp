@@ -100,8 +100,8 @@ constexpr bool tableIsInEnumOrder() {
 }
 static_assert(tableIsInEnumOrder(), "field table must follow the Field enum");
 
-// The order in which the big-endian fields are converted; the result does not
-// depend on it, but it is kept as the device firmware's own tables list them.
+// The 28 big-endian fields: the 16-bit ones, the nine alarms, then the other
+// 32-bit ones. Each is reversed in place, so the order does not matter.
 constexpr Field kSwapOrder[] = {
     Field::GPRSTimer,    Field::WakeupPeriod,    Field::TempPulse,   Field::TempH,
     Field::TempL,        Field::WakeEnableFlags, Field::ParkTimer,   Field::StayTimer,
