@@ -6,9 +6,11 @@
 // private part is the link subsystem's to shape.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string>
 
 #include "config/device_config.h"
 #include "config/models.h"
@@ -51,4 +53,64 @@ public:
     DeviceConfig writeImage{};
     int editedModel = kModelRQ30;
     int deviceModel = -1;
+
+    static constexpr int kRingSize = 1024;
+    static constexpr int kBaudRate = 115200;
+
+private:
+    // Commands: start clean, scan, and the four outcomes the engine reports.
+    void startCommand(bool read);
+    void scanPorts();
+    void readFinished();
+    bool prepareWrite();
+    void writeFinished();
+
+    // Engine.
+    void sendFrame(FrameKind kind);
+    int drainLink();
+    int bytesNeeded() const;
+    void processAnswer();
+    bool handleAnswer();
+    void onAck();
+    FrameKind retryFrame() const;
+    void takeGetAnswer();
+    void takeBlock();
+    void onSilentTick();
+    void giveUp();
+    void endExchange(const char* failureText);
+    void consumeByte();
+    void discardPending();
+    void closeLink();
+    void show(const char* text, ResultColour colour);
+
+    SerialLink& link_;
+    DeviceCommandOwner& owner_;
+    std::function<void(const TraceEvent&)> trace_;
+
+    std::array<std::uint8_t, kRingSize> ring_{};
+    int ringRead_ = 0;
+    int ringWrite_ = 0;
+    int pending_ = 0;
+    std::array<std::uint8_t, kRingSize> frame_{};
+
+    FrameKind lastFrame_ = FrameKind::Sync;
+    int blockAddress_ = 0;
+    bool blockExpected_ = false;
+    int silentTicks_ = 0;
+    bool answerSeen_ = false;
+    int portNumber_ = 1;
+    bool readRequested_ = false;
+    bool writePhase_ = false;
+
+    // An exchange is under way: ticks mean something only then.
+    bool running_ = false;
+    // The exchange reached its end (a Read's last block, or a refused Write):
+    // the next tick closes the port whatever arrives.
+    bool finished_ = false;
+    // Refusals since the exchange last made progress.
+    int refusals_ = 0;
+
+    // Status texts go out through one buffer reserved up front, so a tick that
+    // ends an exchange does not allocate.
+    std::string text_;
 };

@@ -1,0 +1,101 @@
+// Read, Write and Reset, the port scan, and what the engine reports back.
+#include <cstdio>
+
+#include "config/defaults.h"
+#include "link/bootloader_exchange.h"
+#include "link/status_texts.h"
+
+namespace {
+
+// Ports 1 to 254 are tried.
+constexpr int kPortLimit = 255;
+
+}  // namespace
+
+void CBootloaderExchange::readDevice() {
+    startCommand(true);
+}
+
+void CBootloaderExchange::writeDevice() {
+    startCommand(false);
+}
+
+void CBootloaderExchange::resetDevice() {
+    loadDefaults(workingImage);
+    owner_.showConfig();
+    // The defaults reach the tracker through the pages: the write collects them.
+    writeDevice();
+}
+
+void CBootloaderExchange::startCommand(bool read) {
+    // The user may start a command while another runs; its tick must not reach
+    // the new exchange.
+    owner_.cancelTick();
+    running_ = false;
+    show("", ResultColour::Green);
+    readRequested_ = read;
+    writePhase_ = false;
+    portNumber_ = 1;
+    scanPorts();
+}
+
+void CBootloaderExchange::scanPorts() {
+    // Whatever an earlier port or exchange left behind must not pass for an
+    // answer on this one.
+    discardPending();
+    blockExpected_ = false;
+    silentTicks_ = 0;
+    refusals_ = 0;
+    finished_ = false;
+
+    while (portNumber_ < kPortLimit && link_.open(portNumber_, kBaudRate) != 0) ++portNumber_;
+    if (portNumber_ >= kPortLimit) {
+        portNumber_ = 1;
+        running_ = false;
+        show(kTextNoConnection, ResultColour::Red);
+        return;
+    }
+    running_ = true;
+    sendFrame(FrameKind::Sync);
+    answerSeen_ = false;
+}
+
+void CBootloaderExchange::readFinished() {
+    readRequested_ = false;
+
+    const std::uint8_t* v = fieldBytes(readImage, Field::FirmwareVersion);
+    char version[64];
+    std::snprintf(version, sizeof version, kTextVersionFormat, unsigned{v[0]}, unsigned{v[1]},
+                  unsigned{v[2]}, unsigned{v[3]});
+    text_.assign(version);
+    owner_.showVersion(text_);
+    show(kTextReadOk, ResultColour::Green);
+
+    SwapByteOrder(readImage);
+    workingImage = readImage;
+
+    const char* name = modelName(deviceModel);
+    if (!name) show(kTextBadModel, ResultColour::Red);
+    editedModel = deviceModel;
+    if (name) {
+        text_.assign(name);
+        owner_.setModelButtonText(text_);
+    }
+    owner_.showConfig();
+}
+
+bool CBootloaderExchange::prepareWrite() {
+    owner_.collectPages();
+    writeImage = workingImage;
+    SwapByteOrder(writeImage);
+    if (editedModel != deviceModel) {
+        show(kTextIncompatible, ResultColour::Red);
+        return false;
+    }
+    KeepDeviceFields(writeImage, readImage);
+    return true;
+}
+
+void CBootloaderExchange::writeFinished() {
+    show(kTextWriteOk, ResultColour::Green);
+}

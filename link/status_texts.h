@@ -1,0 +1,10 @@
+// What the device commands tell the user in the status line.
+#pragma once
+
+inline constexpr const char* kTextNoConnection = "Подключения GPS Quelter к ПК не обнаружено";
+inline constexpr const char* kTextVersionFormat = "Версия прошивки:%X.%X.%X.%X";
+inline constexpr const char* kTextReadOk = "Параметры прочитаны успешно";
+inline constexpr const char* kTextBadModel = "Ошибка чтения модели устройства";
+inline constexpr const char* kTextIncompatible = "Несовместимое устройство";
+inline constexpr const char* kTextWriteOk = "Параметры записаны успешно";
+inline constexpr const char* kTextInterrupted = "Обмен с GPS Quelter прерван";

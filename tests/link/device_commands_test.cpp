@@ -1,0 +1,127 @@
+// Read, Write and Reset as the user sees them: which port, which texts, and
+// what reaches the tracker.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "config/defaults.h"
+#include "exchange_fixture.h"
+
+namespace {
+
+TEST(Commands, ScanSkipsPortsThatDoNotOpen) {
+    ExchangeBench bench(kModelRQ30, 4);
+
+    bench.engine.readDevice();
+    bench.run();
+
+    EXPECT_EQ(bench.link.openAttempts(), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(bench.owner.results, (std::vector<Shown>{kCleared, kReadOk}));
+}
+
+TEST(Commands, ScanMovesPastASilentPort) {
+    ExchangeBench bench(kModelRQ30, 2);
+    bench.link.setPort(1, SimulatedLink::Port::Silent);
+
+    bench.engine.readDevice();
+    bench.run();
+
+    EXPECT_EQ(bench.link.openAttempts(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(bench.owner.results, (std::vector<Shown>{kCleared, kReadOk}));
+    EXPECT_FALSE(bench.link.isOpen());
+}
+
+TEST(Commands, NoPortOpensTellsTheUserAndStops) {
+    ExchangeBench bench(kModelRQ30, 0);
+
+    bench.engine.writeDevice();
+
+    EXPECT_EQ(bench.link.openAttempts().size(), 254u);
+    EXPECT_EQ(bench.owner.results, (std::vector<Shown>{kCleared, kNoConnection}));
+    EXPECT_FALSE(bench.owner.armed);
+}
+
+TEST(Commands, UnknownModelIsReportedButTheImageIsShown) {
+    ExchangeBench bench(0x42);
+
+    bench.engine.readDevice();
+    bench.run();
+
+    EXPECT_EQ(bench.owner.results, (std::vector<Shown>{kCleared, kReadOk, kBadModel}));
+    EXPECT_EQ(bench.owner.modelButton, "RQ30");
+    EXPECT_EQ(bench.engine.editedModel, 0x42);
+    EXPECT_EQ(bench.owner.showConfigCalls, 1);
+    EXPECT_TRUE(sameBlock(bench.engine.workingImage, bench.trackerImage()));
+}
+
+TEST(Commands, WriteToAnotherModelSendsNothingAndKeepsThePages) {
+    ExchangeBench bench(kModelRQ30);
+    bench.engine.editedModel = kModelRQ10;
+    const auto trackerBefore = bench.sim.block;
+    DeviceConfig pages{};
+    loadDefaults(pages);
+    SetU16(pages, Field::GPRSTimer, 300);
+    bench.owner.onCollect = [&] { bench.engine.workingImage = pages; };
+
+    bench.engine.writeDevice();
+    bench.run();
+
+    EXPECT_EQ(bench.owner.results, (std::vector<Shown>{kCleared, kIncompatible}));
+    EXPECT_EQ(bench.sim.framesSeen(SimFrame::WriteCommand), 0);
+    for (const Bytes& frame : bench.sent) EXPECT_NE(frame, hex("31 CE"));
+    EXPECT_EQ(bench.sim.block, trackerBefore);
+    EXPECT_EQ(0, std::memcmp(bench.engine.workingImage.bytes, pages.bytes, kConfigSize));
+    // One silent tick later the port is closed.
+    EXPECT_FALSE(bench.link.isOpen());
+}
+
+TEST(Commands, ResetShowsTheDefaultsAndWritesThem) {
+    ExchangeBench bench;
+    const auto trackerBefore = bench.sim.block;
+    DeviceConfig defaults{};
+    loadDefaults(defaults);
+    SetU16(bench.engine.workingImage, Field::GPRSTimer, 999);
+
+    bench.engine.resetDevice();
+    EXPECT_EQ(bench.owner.showConfigCalls, 1);  // before anything is sent
+    bench.run();
+
+    EXPECT_EQ(bench.owner.last(), kWriteOk);
+    EXPECT_EQ(0, std::memcmp(bench.engine.workingImage.bytes, defaults.bytes, kConfigSize));
+    DeviceConfig expected = defaults;
+    SwapByteOrder(expected);
+    DeviceConfig tracker{};
+    std::copy(trackerBefore.begin(), trackerBefore.end(), tracker.bytes);
+    KeepDeviceFields(expected, tracker);
+    EXPECT_TRUE(std::equal(bench.sim.block.begin(), bench.sim.block.end(), expected.bytes));
+}
+
+TEST(Commands, ResetOnAnotherModelLeavesTheDefaultsOnThePages) {
+    ExchangeBench bench(kModelRQ20);
+    DeviceConfig defaults{};
+    loadDefaults(defaults);
+
+    bench.engine.resetDevice();
+    bench.run();
+
+    EXPECT_EQ(bench.owner.last(), kIncompatible);
+    EXPECT_EQ(bench.sim.framesSeen(SimFrame::WriteCommand), 0);
+    EXPECT_EQ(0, std::memcmp(bench.engine.workingImage.bytes, defaults.bytes, kConfigSize));
+}
+
+TEST(Commands, SecondWriteRightAfterAWriteOpensTheTrackersPortAgain) {
+    ExchangeBench bench;
+
+    bench.engine.writeDevice();
+    bench.run();
+    ASSERT_TRUE(bench.link.isOpen());
+    bench.engine.writeDevice();
+    bench.run();
+
+    EXPECT_EQ(bench.owner.results, (std::vector<Shown>{kCleared, kWriteOk, kCleared, kWriteOk}));
+    EXPECT_EQ(bench.link.openAttempts(), (std::vector<int>{1, 1}));
+    EXPECT_EQ(bench.link.closes(), 1);
+    EXPECT_EQ(bench.sim.framesSeen(SimFrame::DataBlock), 24);
+}
+
+}  // namespace

@@ -1,0 +1,324 @@
+// The exchange engine against the in-process tracker: exact frames, answers
+// split and wrapped, refusals, silence, and exchanges that stop part-way.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "exchange_fixture.h"
+
+namespace {
+
+TEST(Exchange, ReadSendsTheProtocolFramesAndShowsTheTracker) {
+    ExchangeBench bench(kModelRQ10);
+    bench.sim.setFirmwareVersion({0x01, 0x02, 0x0A, 0xFF});
+
+    bench.engine.readDevice();
+    bench.run();
+
+    EXPECT_EQ(bench.sent, expectedReadFrames());
+    Bytes answers = hex("79  79 79 06 70 00 01 02 11 21 31 79");
+    for (int block = 0; block < 12; ++block) {
+        answers.insert(answers.end(), {0x79, 0x79, 0x79});
+        answers.insert(answers.end(), bench.sim.block.begin() + 128 * block,
+                       bench.sim.block.begin() + 128 * (block + 1));
+    }
+    EXPECT_EQ(bench.received, answers);
+    EXPECT_EQ(bench.owner.results, (std::vector<Shown>{kCleared, kReadOk}));
+    EXPECT_EQ(bench.owner.version, "Версия прошивки:1.2.A.FF");
+    EXPECT_EQ(bench.owner.modelButton, "RQ10");
+    EXPECT_EQ(bench.engine.deviceModel, 0x70);
+    EXPECT_EQ(bench.engine.editedModel, 0x70);
+    EXPECT_EQ(bench.owner.showConfigCalls, 1);
+    // Host order in the working image; block 7 wrapped the ring on the way.
+    EXPECT_TRUE(sameBlock(bench.engine.workingImage, bench.trackerImage()));
+    EXPECT_EQ(GetText(bench.engine.workingImage, Field::MainPhone), "+79161234567");
+    EXPECT_EQ(GetI32(bench.engine.workingImage, Field::ZoneLatitude), 55751244);
+    // One tick after the last block the port is closed and nothing is armed.
+    EXPECT_FALSE(bench.link.isOpen());
+    EXPECT_FALSE(bench.owner.armed);
+}
+
+TEST(Exchange, WriteSendsThePagesWithTheTrackersOwnFieldsAndTheForcedPassword) {
+    ExchangeBench bench;
+    const auto before = bench.sim.block;
+    bench.engine.workingImage = bench.trackerImage();  // as a Read showed it
+    // The pages hold a new send period, and stale values (say, from a settings
+    // file) in every field that belongs to the tracker.
+    bench.owner.onCollect = [&] {
+        DeviceConfig& w = bench.engine.workingImage;
+        SetU16(w, Field::GPRSTimer, 300);
+        SetText(w, Field::DevicePassword, "999999999999999");
+        std::memset(fieldBytes(w, Field::FirmwareVersion), 9, 4);
+        std::memset(fieldBytes(w, Field::KeptBlock256), 0, 32);
+        std::memset(fieldBytes(w, Field::KeptBlock320), 0, 16);
+        SetText(w, Field::USSDReq, "*999#");
+        SetU32(w, Field::DeviceType, 0xDEAD);
+        SetU8(w, Field::KeptByte359, 0);
+        SetU16(w, Field::KeptWord362, 0);
+        SetU16(w, Field::KeptWord366, 0);
+    };
+
+    bench.engine.writeDevice();
+    bench.run();
+
+    ASSERT_EQ(bench.sent.size(), 38u + 1 + 36);
+    const std::vector<Bytes> readPart(bench.sent.begin(), bench.sent.begin() + 38);
+    EXPECT_EQ(readPart, expectedReadFrames());
+    EXPECT_EQ(bench.sent[38], hex("7F"));
+    for (int block = 0; block < 12; ++block) {
+        const int address = 0x1000 + 128 * block;
+        const Bytes& command = bench.sent[39 + 3 * block];
+        const Bytes& where = bench.sent[40 + 3 * block];
+        const Bytes& data = bench.sent[41 + 3 * block];
+        EXPECT_EQ(command, hex("31 CE"));
+        EXPECT_EQ(where, (Bytes{0, 0, static_cast<std::uint8_t>(address >> 8),
+                                static_cast<std::uint8_t>(address & 0xFF),
+                                static_cast<std::uint8_t>((address >> 8) ^ (address & 0xFF))}));
+        ASSERT_EQ(data.size(), 130u);
+        EXPECT_EQ(data[0], 0x7F);
+        std::uint8_t sum = 0;
+        for (std::uint8_t b : data) sum ^= b;
+        EXPECT_EQ(sum, 0) << "checksum of the block at " << std::hex << address;
+    }
+    const Bytes& first = bench.sent[41];
+    EXPECT_EQ(Bytes(first.begin() + 1 + 64, first.begin() + 1 + 79),
+              (Bytes{'8', '6', '4', '7', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+
+    // The tracker now holds what it held, but for the new period (big-endian)
+    // and the forced password.
+    auto expected = before;
+    expected[38] = 0x01, expected[39] = 0x2C;
+    std::memset(expected.data() + 64, 0, 16);
+    std::memcpy(expected.data() + 64, "8647", 4);
+    EXPECT_EQ(bench.sim.block, expected);
+
+    EXPECT_EQ(bench.owner.last(), kWriteOk);
+    // After the last acknowledgement nothing more is sent and the port stays open.
+    EXPECT_FALSE(bench.owner.armed);
+    EXPECT_TRUE(bench.link.isOpen());
+}
+
+// A refusal is retried with the frame the answer table names, and the
+// exchange then goes on to its end. Indices are into the frames of a
+// fault-free run of the same command.
+struct RefusalCase {
+    const char* name;
+    bool write;
+    SimFrame kind;
+    int nth;        // which frame of the kind the tracker refuses
+    int refused;    // its index among the frames
+    int retryFrom;  // the frames from here through the refused one go again
+};
+
+const RefusalCase kRefusals[] = {
+    {"ReadSync", false, SimFrame::Sync, 1, 0, 0},
+    {"ReadGet", false, SimFrame::Get, 1, 1, 1},
+    {"ReadCommandOfBlock5", false, SimFrame::ReadCommand, 6, 17, 17},
+    {"ReadAddressOfBlock5", false, SimFrame::Address, 6, 18, 17},
+    {"ReadCountOfBlock5", false, SimFrame::ReadCount, 6, 19, 17},
+    {"WritePhaseSync", true, SimFrame::Sync, 2, 38, 38},
+    {"WriteCommandOfBlock5", true, SimFrame::WriteCommand, 6, 54, 54},
+    {"WriteAddressOfBlock5", true, SimFrame::Address, 18, 55, 54},
+    {"DataBlock5", true, SimFrame::DataBlock, 6, 56, 56},
+};
+
+class Refusal : public testing::TestWithParam<RefusalCase> {};
+
+TEST_P(Refusal, IsRetriedAsTheAnswerTableSays) {
+    const RefusalCase& c = GetParam();
+    auto runCommand = [&](ExchangeBench& bench) {
+        c.write ? bench.engine.writeDevice() : bench.engine.readDevice();
+        bench.run();
+    };
+    ExchangeBench reference;
+    runCommand(reference);
+
+    ExchangeBench bench;
+    bench.sim.faults.refuse.push_back({c.kind, c.nth, 1});
+    runCommand(bench);
+
+    std::vector<Bytes> expected = reference.sent;
+    expected.insert(expected.begin() + c.refused + 1, reference.sent.begin() + c.retryFrom,
+                    reference.sent.begin() + c.refused + 1);
+    EXPECT_EQ(bench.sent, expected);
+    EXPECT_EQ(bench.owner.last(), c.write ? kWriteOk : kReadOk);
+    EXPECT_EQ(bench.sim.block, reference.sim.block);
+    EXPECT_TRUE(sameBlock(bench.engine.workingImage, reference.engine.workingImage));
+}
+
+void PrintTo(const RefusalCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Exchange, Refusal, testing::ValuesIn(kRefusals),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Exchange, AnswerArrivingInTwoPartsIsTakenWholeWhenTheRestIsIn) {
+    // A block's 100 + 28 data bytes, the rest one tick later or after a tick
+    // with nothing new; the Get answer cut before and after the model id.
+    struct Case {
+        AnswerSplit split;
+        int pauseLooks;
+    };
+    const Case cases[] = {
+        {{SimFrame::ReadCount, 3, 1 + 100}, 1},
+        {{SimFrame::ReadCount, 3, 1 + 100}, 2},
+        {{SimFrame::Get, 1, 1}, 1},
+        {{SimFrame::Get, 1, 4}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.split.kind) << " at " << c.split.at
+                                        << ", pause " << c.pauseLooks);
+        ExchangeBench bench(kModelRQ20);
+        bench.sim.faults.split = c.split;
+        bench.link.setPauseLooks(c.pauseLooks);
+
+        bench.engine.readDevice();
+        bench.run();
+
+        EXPECT_EQ(bench.sent, expectedReadFrames());
+        EXPECT_EQ(bench.owner.results, (std::vector<Shown>{kCleared, kReadOk}));
+        EXPECT_EQ(bench.engine.deviceModel, kModelRQ20);
+        EXPECT_TRUE(sameBlock(bench.engine.workingImage, bench.trackerImage()));
+    }
+}
+
+TEST(Exchange, BlockWrappingTheRingIsStoredWhole) {
+    // 52 refused syncs move block 7 to ring offset 984: 40 bytes before the end
+    // of the ring, 88 from its start.
+    ExchangeBench bench;
+    bench.sim.faults.refuse.push_back({SimFrame::Sync, 1, 52});
+
+    bench.engine.readDevice();
+    bench.run();
+
+    EXPECT_EQ(bench.owner.last(), kReadOk);
+    EXPECT_TRUE(sameBlock(bench.engine.workingImage, bench.trackerImage()));
+}
+
+TEST(Exchange, TrackerThatFallsSilentAfterAnsweringEndsTheExchangeOnRed) {
+    // Frames answered before the silence: Sync and Get; then into block 3; and
+    // in a Write, into the write phase (38 frames of the pre-read, its Sync,
+    // two blocks written).
+    struct Case {
+        bool write;
+        int answered;
+    };
+    for (const Case c : {Case{false, 2}, Case{false, 10}, Case{true, 38 + 1 + 6}}) {
+        SCOPED_TRACE(c.answered);
+        ExchangeBench bench;
+        bench.sim.faults.silentAfter = c.answered;
+
+        c.write ? bench.engine.writeDevice() : bench.engine.readDevice();
+        bench.run();
+
+        EXPECT_EQ(bench.owner.last(), kInterrupted);
+        EXPECT_FALSE(bench.link.isOpen());
+        EXPECT_FALSE(bench.owner.armed);
+        EXPECT_EQ(bench.link.openAttempts(), std::vector<int>{1});
+    }
+}
+
+TEST(Exchange, BlockThatStopsShortEndsTheExchangeOnRed) {
+    // Bytes already waiting are no answer: the wait for the rest of a block is
+    // silence all the same, and ends like it.
+    ExchangeBench bench;
+    bench.sim.faults.split = {SimFrame::ReadCount, 2, 1 + 100};
+    bench.link.setPauseLooks(1'000'000);
+
+    bench.engine.readDevice();
+    bench.run();
+
+    EXPECT_EQ(bench.owner.last(), kInterrupted);
+    EXPECT_FALSE(bench.link.isOpen());
+    EXPECT_FALSE(bench.owner.armed);
+}
+
+TEST(Exchange, TrackerThatAnswersTheSyncButNotTheGetIsNotTakenForOne) {
+    ExchangeBench bench;
+    bench.sim.faults.silentAfter = 1;
+
+    bench.engine.readDevice();
+    bench.run();
+
+    // The scan went on past it and found nothing else.
+    EXPECT_EQ(bench.link.openAttempts().size(), 254u);
+    EXPECT_EQ(bench.owner.results, (std::vector<Shown>{kCleared, kNoConnection}));
+}
+
+TEST(Exchange, AnswerThatIsNeitherAckNorNackEndsTheExchangeOnRed) {
+    for (SimFrame kind : {SimFrame::Address, SimFrame::ReadCount, SimFrame::DataBlock}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        ExchangeBench bench;
+        const bool write = kind == SimFrame::DataBlock;
+        bench.sim.faults.badAnswer.push_back({kind, 3, 1});
+
+        write ? bench.engine.writeDevice() : bench.engine.readDevice();
+        bench.run();
+
+        EXPECT_EQ(bench.owner.last(), kInterrupted);
+        EXPECT_FALSE(bench.link.isOpen());
+        EXPECT_FALSE(bench.owner.armed);
+    }
+}
+
+TEST(Exchange, EndlessRefusalsEndTheExchangeOnRedAfterOneHundred) {
+    ExchangeBench bench;
+    bench.sim.faults.refuse.push_back({SimFrame::Address, 3, 1'000'000});
+
+    bench.engine.readDevice();
+    bench.run();
+
+    EXPECT_EQ(bench.owner.last(), kInterrupted);
+    EXPECT_FALSE(bench.link.isOpen());
+    // Two Address frames accepted, then 101 refused: the last one is too many.
+    EXPECT_EQ(bench.sim.framesSeen(SimFrame::Address), 2 + 101);
+}
+
+TEST(Exchange, NewCommandStartsCleanAfterOneStoppedMidBlock) {
+    ExchangeBench bench;
+    bench.sim.faults.split = {SimFrame::ReadCount, 2, 1 + 100};
+    bench.link.setPauseLooks(1'000'000);  // the rest of block 2 never comes
+    bench.engine.readDevice();
+    bench.run(12);  // up to the middle of block 2
+    ASSERT_TRUE(bench.owner.armed);
+
+    // The user clicks Read again.
+    const int cancels = bench.owner.cancelCalls;
+    bench.engine.readDevice();
+    EXPECT_EQ(bench.owner.cancelCalls, cancels + 1);
+    bench.run();
+
+    EXPECT_EQ(bench.owner.last(), kReadOk);
+    EXPECT_TRUE(sameBlock(bench.engine.workingImage, bench.trackerImage()));
+}
+
+TEST(Exchange, TrackerTalkingOnAfterTheExchangeChangesNoOutcome) {
+    {
+        ExchangeBench bench;
+        bench.sim.faults.chatter = 256;
+        bench.engine.readDevice();
+        bench.run();
+        EXPECT_EQ(bench.owner.results, (std::vector<Shown>{kCleared, kReadOk}));
+        EXPECT_FALSE(bench.link.isOpen());
+        EXPECT_FALSE(bench.owner.armed);
+    }
+    {
+        ExchangeBench bench;
+        bench.sim.faults.chatter = 256;
+        bench.engine.writeDevice();
+        bench.run();
+        EXPECT_EQ(bench.owner.results, (std::vector<Shown>{kCleared, kWriteOk}));
+        EXPECT_FALSE(bench.owner.armed);
+    }
+}
+
+TEST(Exchange, TicksWithoutAnExchangeDoNothing) {
+    ExchangeBench bench;
+    bench.engine.onTick();
+    EXPECT_TRUE(bench.link.openAttempts().empty());
+    EXPECT_FALSE(bench.owner.armed);
+    EXPECT_TRUE(bench.owner.results.empty());
+}
+
+}  // namespace
