@@ -1,5 +1,6 @@
 #include "editor/arithmetic.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "editor/utf8_text.h"
@@ -26,9 +27,12 @@ std::uint32_t leadingNumber(std::string_view utf8, int maxChars) {
 
 std::string formatMicroDegrees(std::int64_t micro) {
     const std::uint64_t a = micro < 0 ? static_cast<std::uint64_t>(-micro) : micro;
-    std::string frac = std::to_string(a % 1000000);
-    frac.insert(0, 6 - frac.size(), '0');
-    return (micro < 0 ? "-" : "") + std::to_string(a / 1000000) + "." + frac;
+    // Always a point, whatever the locale; six decimals as "%f" gives them.
+    char text[32];
+    std::snprintf(text, sizeof text, "%s%llu.%06llu", micro < 0 ? "-" : "",
+                  static_cast<unsigned long long>(a / 1000000),
+                  static_cast<unsigned long long>(a % 1000000));
+    return text;
 }
 
 DurationParts splitDuration(std::uint32_t total, DurationUnit unit) {
