@@ -1,0 +1,9 @@
+// The desktop application: prepares Qt, shows the configurator's window
+// modally, and ends when the window closes.
+#pragma once
+
+class CGPS_QConfigApp {
+  public:
+    // Returns the program's exit code: 0 once the window has closed.
+    int run(int& argc, char** argv);
+};

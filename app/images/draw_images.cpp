@@ -1,0 +1,327 @@
+// Draws the configurator's pictures and writes them as PNG files beside this
+// source (or into the folder given as the only argument):
+//   logo.png            119 x 55, opaque, on white (the window turns the
+//                       white into its button colour when it loads it);
+//   toolbar.png         160 x 32, five 32 x 32 images on white: open folder,
+//                       floppy disk, arrow up out of a tray, lightning bolt,
+//                       sheet of paper;
+//   icon-N.png          the window and desktop icon, N = 16, 32, 48, 64, 128,
+//                       with a transparent background.
+// The PNGs are committed; run `cmake --build <dir> --target quelter-images`
+// after changing a drawing. Pure white is kept for the background only, so
+// that nothing inside a picture changes colour when the white is replaced.
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+const QColor kInk(40, 40, 48);
+const QColor kNearWhite(250, 250, 247);  // paper and highlights: never pure white
+
+QImage canvas(int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    return image;
+}
+
+void antialias(QPainter& p) {
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+}
+
+// A map pin: a round head narrowing to a point at `tip`; `size` is its height.
+QPainterPath pinPath(QPointF tip, double size) {
+    const double r = size * 0.32;
+    const QPointF centre(tip.x(), tip.y() - size + r);
+    QPainterPath path;
+    path.moveTo(tip);
+    path.cubicTo(QPointF(tip.x() - r * 0.35, tip.y() - size * 0.35),
+                 QPointF(centre.x() - r, centre.y() + r * 0.75),
+                 QPointF(centre.x() - r, centre.y()));
+    path.arcTo(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r), 180, -180);
+    path.cubicTo(QPointF(centre.x() + r, centre.y() + r * 0.75),
+                 QPointF(tip.x() + r * 0.35, tip.y() - size * 0.35), tip);
+    return path;
+}
+
+void drawPin(QPainter& p, QPointF tip, double size) {
+    const double r = size * 0.32;
+    const QPointF centre(tip.x(), tip.y() - size + r);
+    QRadialGradient fill(centre - QPointF(r * 0.4, r * 0.4), r * 1.6);
+    fill.setColorAt(0, QColor(255, 150, 70));
+    fill.setColorAt(1, QColor(205, 60, 20));
+    p.setPen(QPen(QColor(150, 40, 10), std::max(1.0, size / 28)));
+    p.setBrush(fill);
+    p.drawPath(pinPath(tip, size));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 236, 200));
+    p.drawEllipse(centre, r * 0.42, r * 0.42);
+}
+
+// Radio waves leaving a point, to the upper right.
+void drawWaves(QPainter& p, QPointF from, double step, int count, const QColor& colour,
+               double width) {
+    p.setBrush(Qt::NoBrush);
+    for (int i = 1; i <= count; ++i) {
+        QColor c = colour;
+        c.setAlphaF(1.0 - 0.22 * (i - 1));
+        p.setPen(QPen(c, width, Qt::SolidLine, Qt::RoundCap));
+        const double r = step * i;
+        p.drawArc(QRectF(from.x() - r, from.y() - r, 2 * r, 2 * r), 10 * 16, 70 * 16);
+    }
+}
+
+QImage drawLogo() {
+    QImage image = canvas(119, 55);
+    QPainter p(&image);
+    antialias(p);
+
+    // A globe with its meridians behind the pin.
+    const QPointF globe(24, 31);
+    QRadialGradient sea(globe - QPointF(6, 7), 26);
+    sea.setColorAt(0, QColor(120, 190, 245));
+    sea.setColorAt(1, QColor(25, 90, 170));
+    p.setPen(QPen(QColor(20, 70, 140), 1.2));
+    p.setBrush(sea);
+    p.drawEllipse(globe, 19, 19);
+    p.setPen(QPen(QColor(190, 225, 250), 0.9));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(globe, 8, 19);
+    p.drawLine(QPointF(globe.x(), globe.y() - 19), QPointF(globe.x(), globe.y() + 19));
+    p.drawLine(QPointF(globe.x() - 19, globe.y()), QPointF(globe.x() + 19, globe.y()));
+    p.drawLine(QPointF(globe.x() - 16, globe.y() - 9), QPointF(globe.x() + 16, globe.y() - 9));
+    p.drawLine(QPointF(globe.x() - 16, globe.y() + 9), QPointF(globe.x() + 16, globe.y() + 9));
+
+    drawPin(p, QPointF(28, 36), 30);
+    drawWaves(p, QPointF(34, 12), 5, 3, QColor(30, 150, 60), 2.0);
+
+    QFont bold("DejaVu Sans");
+    bold.setBold(true);
+    bold.setPixelSize(19);
+    p.setFont(bold);
+    p.setPen(QColor(25, 80, 160));
+    p.drawText(QRectF(50, 6, 68, 22), Qt::AlignLeft | Qt::AlignVCenter, "GPS");
+    QFont name("DejaVu Sans");
+    name.setBold(true);
+    name.setPixelSize(13);
+    p.setFont(name);
+    p.setPen(QColor(200, 70, 20));
+    p.drawText(QRectF(50, 27, 69, 18), Qt::AlignLeft | Qt::AlignVCenter, "Quelter");
+    p.setPen(QPen(QColor(25, 80, 160), 1.5));
+    p.drawLine(QPointF(51, 47), QPointF(115, 47));
+    return image;
+}
+
+void drawFolder(QPainter& p) {
+    // The back with its tab, then the open front leaning forward.
+    QPainterPath back;
+    back.moveTo(3, 7);
+    back.lineTo(12, 7);
+    back.lineTo(14, 10);
+    back.lineTo(26, 10);
+    back.lineTo(26, 26);
+    back.lineTo(3, 26);
+    back.closeSubpath();
+    QLinearGradient backFill(0, 7, 0, 26);
+    backFill.setColorAt(0, QColor(238, 190, 60));
+    backFill.setColorAt(1, QColor(200, 145, 25));
+    p.setPen(QPen(QColor(140, 95, 10), 1));
+    p.setBrush(backFill);
+    p.drawPath(back);
+    // A sheet peeking out.
+    p.setBrush(kNearWhite);
+    p.setPen(QPen(QColor(150, 150, 150), 1));
+    p.drawRect(QRectF(7, 12, 16, 10));
+    QPainterPath front;
+    front.moveTo(3, 26);
+    front.lineTo(8, 15);
+    front.lineTo(30, 15);
+    front.lineTo(26, 26);
+    front.closeSubpath();
+    QLinearGradient frontFill(0, 15, 0, 26);
+    frontFill.setColorAt(0, QColor(255, 225, 100));
+    frontFill.setColorAt(1, QColor(240, 185, 40));
+    p.setPen(QPen(QColor(140, 95, 10), 1));
+    p.setBrush(frontFill);
+    p.drawPath(front);
+}
+
+void drawFloppy(QPainter& p) {
+    QPainterPath body;
+    body.moveTo(4, 4);
+    body.lineTo(25, 4);
+    body.lineTo(28, 7);
+    body.lineTo(28, 28);
+    body.lineTo(4, 28);
+    body.closeSubpath();
+    QLinearGradient fill(0, 4, 0, 28);
+    fill.setColorAt(0, QColor(70, 110, 190));
+    fill.setColorAt(1, QColor(35, 65, 135));
+    p.setPen(QPen(QColor(20, 40, 90), 1));
+    p.setBrush(fill);
+    p.drawPath(body);
+    // Metal shutter with its window, and the label.
+    p.setBrush(QColor(200, 205, 215));
+    p.setPen(QPen(QColor(110, 115, 125), 1));
+    p.drawRect(QRectF(9, 4.5, 14, 8));
+    p.setBrush(QColor(35, 65, 135));
+    p.setPen(Qt::NoPen);
+    p.drawRect(QRectF(18, 6, 3, 5));
+    p.setBrush(kNearWhite);
+    p.setPen(QPen(QColor(120, 120, 120), 1));
+    p.drawRect(QRectF(7.5, 16, 17, 10.5));
+    p.setPen(QPen(QColor(170, 60, 60), 1));
+    p.drawLine(QPointF(9.5, 19), QPointF(22.5, 19));
+    p.setPen(QPen(QColor(150, 150, 160), 1));
+    p.drawLine(QPointF(9.5, 22), QPointF(22.5, 22));
+}
+
+void drawUpload(QPainter& p) {
+    // The tray.
+    QPainterPath tray;
+    tray.moveTo(3, 19);
+    tray.lineTo(8, 19);
+    tray.lineTo(8, 24);
+    tray.lineTo(24, 24);
+    tray.lineTo(24, 19);
+    tray.lineTo(29, 19);
+    tray.lineTo(29, 29);
+    tray.lineTo(3, 29);
+    tray.closeSubpath();
+    QLinearGradient trayFill(0, 19, 0, 29);
+    trayFill.setColorAt(0, QColor(175, 180, 190));
+    trayFill.setColorAt(1, QColor(110, 115, 125));
+    p.setPen(QPen(QColor(70, 75, 85), 1));
+    p.setBrush(trayFill);
+    p.drawPath(tray);
+    // The arrow rising out of it.
+    QPainterPath arrow;
+    arrow.moveTo(16, 2);
+    arrow.lineTo(26, 12);
+    arrow.lineTo(20, 12);
+    arrow.lineTo(20, 22);
+    arrow.lineTo(12, 22);
+    arrow.lineTo(12, 12);
+    arrow.lineTo(6, 12);
+    arrow.closeSubpath();
+    QLinearGradient arrowFill(6, 0, 26, 0);
+    arrowFill.setColorAt(0, QColor(90, 200, 80));
+    arrowFill.setColorAt(1, QColor(25, 135, 35));
+    p.setPen(QPen(QColor(15, 90, 20), 1));
+    p.setBrush(arrowFill);
+    p.drawPath(arrow);
+}
+
+void drawLightning(QPainter& p) {
+    QPainterPath bolt;
+    bolt.moveTo(19, 2);
+    bolt.lineTo(7, 17);
+    bolt.lineTo(14.5, 17);
+    bolt.lineTo(10, 30);
+    bolt.lineTo(25, 12);
+    bolt.lineTo(17, 12);
+    bolt.lineTo(22, 2);
+    bolt.closeSubpath();
+    QLinearGradient fill(0, 2, 0, 30);
+    fill.setColorAt(0, QColor(255, 240, 90));
+    fill.setColorAt(1, QColor(245, 170, 0));
+    p.setPen(QPen(QColor(170, 110, 0), 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(fill);
+    p.drawPath(bolt);
+}
+
+void drawSheet(QPainter& p) {
+    QPainterPath sheet;
+    sheet.moveTo(6, 3);
+    sheet.lineTo(20, 3);
+    sheet.lineTo(27, 10);
+    sheet.lineTo(27, 29);
+    sheet.lineTo(6, 29);
+    sheet.closeSubpath();
+    p.setPen(QPen(QColor(110, 115, 125), 1));
+    p.setBrush(QColor(244, 246, 250));
+    p.drawPath(sheet);
+    QPainterPath corner;
+    corner.moveTo(20, 3);
+    corner.lineTo(20, 10);
+    corner.lineTo(27, 10);
+    corner.closeSubpath();
+    p.setBrush(QColor(205, 210, 220));
+    p.drawPath(corner);
+    p.setPen(QPen(QColor(120, 150, 200), 1));
+    for (int y = 14; y <= 25; y += 3) p.drawLine(QPointF(9.5, y + 0.5), QPointF(23.5, y + 0.5));
+}
+
+QImage drawToolbar() {
+    QImage image = canvas(160, 32);
+    QPainter p(&image);
+    antialias(p);
+    void (*const pictures[])(QPainter&) = {drawFolder, drawFloppy, drawUpload, drawLightning,
+                                           drawSheet};
+    for (int i = 0; i < 5; ++i) {
+        p.save();
+        p.setClipRect(32 * i, 0, 32, 32);
+        p.translate(32 * i, 0);
+        pictures[i](p);
+        p.restore();
+    }
+    return image;
+}
+
+// The icon: a blue rounded square with a globe's lines and the pin in front;
+// drawn at 128 and scaled down with the small sizes simplified.
+QImage drawIcon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    antialias(p);
+    p.scale(size / 128.0, size / 128.0);
+
+    QLinearGradient tile(0, 0, 0, 128);
+    tile.setColorAt(0, QColor(70, 150, 230));
+    tile.setColorAt(1, QColor(20, 75, 160));
+    p.setPen(QPen(QColor(15, 55, 120), 3));
+    p.setBrush(tile);
+    p.drawRoundedRect(QRectF(4, 4, 120, 120), 24, 24);
+
+    if (size >= 32) {
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(160, 210, 250), size >= 64 ? 3 : 5));
+        p.drawEllipse(QPointF(64, 70), 42, 42);
+        p.drawEllipse(QPointF(64, 70), 18, 42);
+        p.drawLine(QPointF(22, 70), QPointF(106, 70));
+    }
+    drawPin(p, QPointF(64, 112), size >= 32 ? 92 : 100);
+    if (size >= 48) drawWaves(p, QPointF(84, 30), 11, 2, QColor(140, 240, 150), 6);
+    return image;
+}
+
+bool save(const QImage& image, const QDir& dir, const QString& name) {
+    const QString path = dir.filePath(name);
+    if (!image.save(path, "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);  // fonts for the logo's lettering
+    const QDir dir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
+    // 24-bit pictures, as the window expects them.
+    bool ok = save(drawLogo().convertToFormat(QImage::Format_RGB888), dir, "logo.png");
+    ok = save(drawToolbar().convertToFormat(QImage::Format_RGB888), dir, "toolbar.png") && ok;
+    for (int size : {16, 32, 48, 64, 128})
+        ok = save(drawIcon(size), dir, QString("icon-%1.png").arg(size)) && ok;
+    return ok ? 0 : 1;
+}

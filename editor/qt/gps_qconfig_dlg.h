@@ -1,0 +1,101 @@
+// The configurator's window: menu, toolbar with the model drop-down, the
+// preset buttons, the logo, the six pages and the three-pane status line. It
+// adds no rules of its own: every command, user edit and tick goes to the
+// CConfigEditor, which calls back through WindowShell.
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+#include <QToolButton>
+#include <functional>
+#include <memory>
+
+#include "editor/config_editor.h"
+#include "editor/qt/qt_controls.h"
+
+class QAction;
+class QMenu;
+class QStatusBar;
+class QTabWidget;
+class QToolBar;
+class StatusPane;
+
+// Toolbar button 8, "Модель устройства:": pressing its arrow asks for the
+// model menu; the button itself has no command.
+class ModelDropButton : public QToolButton {
+    Q_OBJECT
+  public:
+    using QToolButton::QToolButton;
+  signals:
+    void arrowPressed();
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+class CGPS_QConfigDlg : public QDialog, public WindowShell {
+    Q_OBJECT
+  public:
+    // Talks to trackers through a serial port of its own.
+    explicit CGPS_QConfigDlg(QWidget* parent = nullptr);
+    // Talks through `link`, which must outlive the window (tests put a
+    // simulated tracker behind it).
+    explicit CGPS_QConfigDlg(SerialLink& link, QWidget* parent = nullptr);
+    ~CGPS_QConfigDlg() override;
+
+    void showResult(const std::string& text, ResultColour colour) override;
+    void showVersion(const std::string& text) override;
+    void setModelButtonText(const std::string& text) override;
+    void armTick() override;
+    void cancelTick() override;
+
+    // Asks the user for a settings file to save to (save) or open (!save);
+    // an empty path is a cancelled dialog. The platform's file dialog unless
+    // replaced (tests answer without a dialog).
+    using FileChooser = std::function<QString(QWidget* parent, bool save)>;
+    void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
+    static QString chooseSettingsFile(QWidget* parent, bool save);
+
+    CConfigEditor& editor() { return *editor_; }
+    QtControls& controls() { return controls_; }
+    StatusPane* statusPane(int index) const { return panes_[index]; }
+    QToolButton* modelButton() const { return modelButton_; }
+    ModelDropButton* modelDropButton() const { return modelDrop_; }
+    QTabWidget* tabs() const { return tabs_; }
+    bool tickArmed() const { return tick_.isActive(); }
+
+  public slots:
+    void onOpenSettings();
+    void onSaveSettings();
+    void onReadDevice();
+    void onWriteDevice();
+    void onResetDevice();
+    void openModelMenu();
+    void showAbout();
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    CGPS_QConfigDlg(std::unique_ptr<SerialLink> own, SerialLink* borrowed, QWidget* parent);
+    void buildMenus();
+    void buildToolbar(QToolBar* toolbar);
+    QWidget* buildPresetRow();
+    void buildStatusLine(QStatusBar* statusBar);
+
+    // Declared in the order they must be made; destroyed the other way round:
+    // the editor (which closes an open port) before the link.
+    std::unique_ptr<SerialLink> ownLink_;
+    SerialLink& link_;
+    QtControls controls_;
+    std::unique_ptr<CConfigEditor> editor_;
+    QTimer tick_;
+    FileChooser chooseFile_;
+
+    QTabWidget* tabs_ = nullptr;
+    StatusPane* panes_[3]{};
+    QToolButton* modelButton_ = nullptr;
+    ModelDropButton* modelDrop_ = nullptr;
+    QMenu* modelMenu_ = nullptr;
+    QAction* modelActions_[3]{};
+};

@@ -1,0 +1,148 @@
+// Read, Write and Reset from the window's toolbar against a simulated tracker,
+// driven by the window's own 20 ms timer: the pages show what the tracker
+// holds, the status line tells the outcome in its colours. Most cases keep
+// the tracker in process; one goes through the window's real serial port to a
+// simulated tracker behind a pseudo-terminal.
+#include <QAction>
+#include <QToolBar>
+#include <memory>
+
+#include "config/device_config.h"
+#include "editor/qt/status_pane.h"
+#include "gui_test_support.h"
+#include "tools/tracker_sim/pty_tracker.h"
+#include "tools/tracker_sim/simulated_link.h"
+#include "tools/tracker_sim/tracker_sim.h"
+
+namespace {
+
+const QColor kGreen(25, 255, 25);
+const QColor kRed(255, 25, 25);
+constexpr int kExchangeMs = 15000;  // generous under the sanitizers
+
+// The simulator's block as a host-order image.
+DeviceConfig trackerImage(const TrackerSim& sim) {
+    DeviceConfig c{};
+    std::copy(sim.block.begin(), sim.block.end(), c.bytes);
+    SwapByteOrder(c);
+    return c;
+}
+
+}  // namespace
+
+class DeviceExchangeTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<TrackerSim> sim;
+    std::unique_ptr<SimulatedLink> link;
+    std::unique_ptr<CGPS_QConfigDlg> window;
+
+    void start(int trackerModel) {
+        sim = std::make_unique<TrackerSim>(trackerModel);
+        link = std::make_unique<SimulatedLink>(*sim, 2);  // COM1 absent, tracker on COM2
+        window = std::make_unique<CGPS_QConfigDlg>(*link);
+        QVERIFY(showActive(window.get()));
+    }
+
+    // A toolbar button clicked as a user clicks it.
+    void press(int command) {
+        QToolBar* toolbar = window->findChild<QToolBar*>();
+        QAction* action = window->findChild<QAction*>(QString::number(command));
+        QTest::mouseClick(toolbar->widgetForAction(action), Qt::LeftButton);
+    }
+
+    QString result() const { return window->statusPane(1)->text(); }
+
+  private slots:
+    void cleanup() {
+        window.reset();
+        link.reset();
+        sim.reset();
+    }
+
+    void readShowsTheTracker() {
+        start(0x70);
+        press(32786);
+        QTRY_COMPARE_WITH_TIMEOUT(result(), QString("Параметры прочитаны успешно"), kExchangeMs);
+        QCOMPARE(window->statusPane(1)->background(), kGreen);
+        QCOMPARE(window->statusPane(2)->text(), QString("Версия прошивки:3.5.0.12"));
+        QCOMPARE(window->modelButton()->text(), QString("RQ10"));
+        const PageAccess main{*window, PageId::Main};
+        QCOMPARE(main.text(1034), QString("Quelter-07"));
+        QCOMPARE(main.text(1031), QString("79161234567"));
+        QCOMPARE(window->controls().comboSelection(PageId::Main, 1053), 15);
+        const PageAccess gps{*window, PageId::GPS};
+        QCOMPARE(gps.text(1249), QString("55.751244"));
+        QCOMPARE(gps.text(1248), QString("500"));
+        // The model without the Tracker mode: its preset is not offered.
+        QVERIFY(!window->controls().enabled(PageId::Window, 1995));
+        QTRY_VERIFY_WITH_TIMEOUT(!window->tickArmed(), kExchangeMs);
+    }
+
+    // What the user typed reaches the tracker; its own fields stay its own.
+    void writeSendsThePages() {
+        start(0x11);
+        const PageAccess main{*window, PageId::Main};
+        main.replace(1034, "Грузовик 12");
+        const PageAccess expert{*window, PageId::Expert};
+        expert.replace(1286, "-120");
+        press(32788);
+        QTRY_COMPARE_WITH_TIMEOUT(result(), QString("Параметры записаны успешно"), kExchangeMs);
+        QCOMPARE(window->statusPane(1)->background(), kGreen);
+        const DeviceConfig written = trackerImage(*sim);
+        // "Грузовик 12" in CP1251
+        QCOMPARE(QByteArray::fromStdString(GetText(written, Field::QuelterName)),
+                 QByteArray("\xc3\xf0\xf3\xe7\xee\xe2\xe8\xea 12"));
+        QCOMPARE(int(GetI8(written, Field::TimeCorrection)), -120);
+        QCOMPARE(QByteArray::fromStdString(GetText(written, Field::USSDReq)), QByteArray("*100#"));
+        QCOMPARE(QByteArray::fromStdString(GetText(written, Field::DevicePassword)),
+                 QByteArray("8647"));
+    }
+
+    void writeRefusesAnotherModel() {
+        start(0x80);
+        press(32788);
+        QTRY_COMPARE_WITH_TIMEOUT(result(), QString("Несовместимое устройство"), kExchangeMs);
+        QCOMPARE(window->statusPane(1)->background(), kRed);
+        QCOMPARE(sim->framesSeen(SimFrame::WriteCommand), 0);
+        QCOMPARE(window->modelButton()->text(), QString("RQ30"));
+    }
+
+    void readAndWriteOverASerialLine() {
+        TrackerSim tracker(0x11);
+        PtyTracker line(tracker, PtyOptions{});
+        std::string error;
+        QVERIFY2(line.start(error), error.c_str());
+        qputenv("QUELTER_PORTS", QByteArray::fromStdString(line.path()));
+        window = std::make_unique<CGPS_QConfigDlg>();  // with its own port
+        QVERIFY(showActive(window.get()));
+
+        press(32786);
+        QTRY_COMPARE_WITH_TIMEOUT(result(), QString("Параметры прочитаны успешно"), kExchangeMs);
+        const PageAccess main{*window, PageId::Main};
+        QCOMPARE(main.text(1034), QString("Quelter-07"));
+        main.replace(1034, "Q-08");
+        press(32788);
+        QTRY_COMPARE_WITH_TIMEOUT(result(), QString("Параметры записаны успешно"), kExchangeMs);
+        window.reset();  // closes the port
+        line.stop();
+        qunsetenv("QUELTER_PORTS");
+        QCOMPARE(QByteArray::fromStdString(GetText(trackerImage(tracker), Field::QuelterName)),
+                 QByteArray("Q-08"));
+    }
+
+    // Reset puts the defaults on the pages and writes them.
+    void resetWritesTheDefaults() {
+        start(0x11);
+        const PageAccess main{*window, PageId::Main};
+        press(32791);
+        QCOMPARE(main.text(1034), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(result(), QString("Параметры записаны успешно"), kExchangeMs);
+        QCOMPARE(QByteArray::fromStdString(GetText(trackerImage(*sim), Field::QuelterName)),
+                 QByteArray());
+    }
+};
+
+QTEST_MAIN(DeviceExchangeTest)
+#include "device_exchange_test.moc"

@@ -1,0 +1,394 @@
+// The main window as a user meets it: its state after start-up, menus,
+// toolbar, hints, presets, the model menu, tabs, keys, the About box and the
+// settings-file commands with their dialogs.
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <memory>
+
+#include "config/result_colour.h"
+#include "editor/qt/about_dlg.h"
+#include "editor/qt/control_hints.h"
+#include "editor/qt/gps_qconfig_dlg.h"
+#include "editor/qt/status_pane.h"
+#include "editor/qt/window_images.h"
+#include "gui_test_support.h"
+
+namespace {
+
+const QColor kGreen(25, 255, 25);
+const QColor kRed(255, 25, 25);
+
+int pureWhitePixels(const QImage& image) {
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    int count = 0;
+    for (int y = 0; y < rgb.height(); ++y)
+        for (int x = 0; x < rgb.width(); ++x)
+            if (rgb.pixel(x, y) == qRgb(255, 255, 255)) ++count;
+    return count;
+}
+
+// Pixels of exactly `colour` in the pane, inside its text cells and right of them.
+std::pair<int, int> colouredPixels(StatusPane* pane, const QColor& colour) {
+    const QImage image = pane->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect cells = pane->textCells();
+    int inside = 0, outside = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == colour.rgb()) (cells.contains(x, y) ? inside : outside)++;
+    return {inside, outside};
+}
+
+QMenu* topMenu(QWidget* window, const QString& title) {
+    for (QAction* a : window->findChild<QMenuBar*>()->actions())
+        if (a->text() == title) return a->menu();
+    return nullptr;
+}
+
+QStringList itemTexts(QMenu* menu) {
+    QStringList texts;
+    for (QAction* a : menu->actions()) texts << (a->isSeparator() ? "-" : a->text());
+    return texts;
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<CGPS_QConfigDlg> window;
+    QTemporaryDir dir;
+
+    PageAccess page(PageId p) { return {*window, p}; }
+
+    // Runs `answer` on the next popup or modal window to appear, from the
+    // event loop (menus and dialogs block the caller while open).
+    template <typename Answer>
+    void whenOpened(Answer answer) {
+        auto* timer = new QTimer(window.get());
+        timer->setInterval(20);
+        connect(timer, &QTimer::timeout, timer, [timer, answer] {
+            QWidget* w = QApplication::activePopupWidget();
+            if (!w) w = QApplication::activeModalWidget();
+            if (!w || !w->isVisible()) return;
+            timer->stop();
+            timer->deleteLater();
+            answer(w);
+        });
+        timer->start();
+    }
+
+    // Opens the model menu as a user does, with the arrow of button 8, and
+    // picks `item` ("" leaves it with Escape); returns the marks it showed.
+    QStringList pickModel(const QString& item) {
+        QStringList marks;
+        whenOpened([&marks, item](QWidget* w) {
+            auto* menu = qobject_cast<QMenu*>(w);
+            QVERIFY(menu);
+            for (QAction* a : menu->actions())
+                if (a->isChecked()) marks << a->text();
+            QAction* target = nullptr;
+            for (QAction* a : menu->actions())
+                if (a->text() == item) target = a;
+            if (target) {
+                menu->setActiveAction(target);
+                QTest::keyClick(menu, Qt::Key_Return);
+            } else {
+                QTest::keyClick(menu, Qt::Key_Escape);
+            }
+        });
+        ModelDropButton* drop = window->modelDropButton();
+        QTest::mouseClick(drop, Qt::LeftButton, Qt::NoModifier,
+                          QPoint(drop->width() - 4, drop->height() / 2));
+        return marks;
+    }
+
+  private slots:
+    // The window's own port must find nothing, whatever this machine has.
+    void initTestCase() { qputenv("QUELTER_PORTS", "/nonexistent/quelter-test-port"); }
+
+    void init() {
+        QVERIFY(dir.isValid());
+        window = std::make_unique<CGPS_QConfigDlg>();
+        QVERIFY(showActive(window.get()));
+    }
+    void cleanup() { window.reset(); }
+
+    void startUpShowsTheDefaults() {
+        QCOMPARE(window->windowTitle(), QString("GPS Quelter конфигуратор v130.1.2"));
+        const PageAccess sensors = page(PageId::Sensors);
+        QCOMPARE(sensors.text(1278), QString("3"));
+        QCOMPARE(sensors.get<QSlider>(1276)->value(), 5);
+        QCOMPARE(window->controls().comboCount(PageId::Main, 1053), 26);
+        QCOMPARE(window->controls().comboSelection(PageId::Main, 1053), 12);
+        QCOMPARE(page(PageId::Main).text(1053),
+                 QString("(GMT) Greenwich Mean Time: Dublin, Edinburgh, Lissabon, London"));
+        QCOMPARE(window->controls().checkedRadio(PageId::Window, 1991, 1995), 1991);
+        QCOMPARE(window->modelButton()->text(), QString("RQ30"));
+
+        // Panes 0 and 1 empty and uncoloured; pane 2 names the version.
+        QCOMPARE(window->statusPane(0)->text(), QString());
+        QCOMPARE(window->statusPane(1)->text(), QString());
+        QCOMPARE(colouredPixels(window->statusPane(1), kGreen), std::make_pair(0, 0));
+        QCOMPARE(window->statusPane(2)->text(), QString("Версия прошивки:"));
+        QCOMPARE(window->statusPane(2)->background(), window->palette().button().color());
+        QVERIFY(!window->tickArmed());
+    }
+
+    // Only the text's own cells take the colour, whichever it is.
+    void resultPaneColoursTheTextCellsOnly() {
+        StatusPane* pane = window->statusPane(1);
+        window->showResult("Несовместимое устройство", ResultColour::Red);
+        auto [inside, outside] = colouredPixels(pane, kRed);
+        QVERIFY(inside > pane->textCells().width() * pane->textCells().height() / 2);
+        QCOMPARE(outside, 0);
+        window->showResult("", ResultColour::Green);
+        QCOMPARE(colouredPixels(pane, kGreen), std::make_pair(0, 0));
+    }
+
+    void menusAndToolbar() {
+        QCOMPARE(itemTexts(topMenu(window.get(), "Файл")),
+                 QStringList({"Открыть файл настроек", "Сохранить файл настроек", "Выход"}));
+        QCOMPARE(itemTexts(topMenu(window.get(), "GPS Квелтер")),
+                 QStringList({"Прочитать настройки Квелтера", "Записать настройки в Квелтер", "-",
+                              "Сбросить настройки Квелтера"}));
+        QCOMPARE(itemTexts(topMenu(window.get(), "?")),
+                 QStringList({"&О проекте QuelterConfig..."}));
+
+        QStringList tips;
+        for (QAction* a : window->findChild<QToolBar*>()->actions())
+            if (!a->isSeparator() && !a->icon().isNull()) {
+                tips << a->toolTip();
+                QCOMPARE(a->icon().pixmap(32, 32).size(), QSize(32, 32));
+                QCOMPARE(pureWhitePixels(a->icon().pixmap(32, 32).toImage()), 0);
+            }
+        QCOMPARE(tips, QStringList({
+                           "Открыть файл настроек GPS Quelter",
+                           "Сохранить текущие настройки в файл",
+                           "Прочитать текущие настройки в подключенном GPS Quelter (Может "
+                           "потребоваться кабель T3Link)",
+                           "Записать текущие настройки в подключенный GPS Quelter (Может "
+                           "потребоваться кабель T3Link)",
+                           "Выставить текущие настройки GPS Quelter по-умолчанию",
+                       }));
+        QCOMPARE(window->modelDropButton()->text(), QString("Модель устройства:"));
+    }
+
+    // The pictures sit on the button colour: no pure white is left, and a
+    // picture's other pixels are untouched.
+    void picturesLoseTheirWhite() {
+        auto* logo = window->findChild<QLabel*>("1162");
+        QCOMPARE(logo->pixmap().size(), QSize(119, 55));
+        QCOMPARE(pureWhitePixels(logo->pixmap().toImage()), 0);
+
+        QImage sample(2, 1, QImage::Format_RGB32);
+        sample.setPixel(0, 0, qRgb(255, 255, 255));
+        sample.setPixel(1, 0, qRgb(254, 255, 255));
+        const QImage replaced = replacePureWhite(sample, QColor(10, 20, 30));
+        QCOMPARE(replaced.pixel(0, 0), qRgb(10, 20, 30));
+        QCOMPARE(replaced.pixel(1, 0), qRgb(254, 255, 255));
+        for (int size : {16, 32, 48, 64, 128})
+            QVERIFY(applicationIcon().availableSizes().contains(QSize(size, size)));
+    }
+
+    void hintsAreShownAsWritten() {
+        int seen = 0;
+        for (const ControlHint& hint : mainPageHints()) {
+            QWidget* w = window->controls().widget(PageId::Main, hint.id);
+            QVERIFY2(w, qPrintable(QString::number(hint.id)));
+            QCOMPARE(w->toolTip(), QString::fromUtf8(hint.text).replace("\r\n", "\n"));
+            ++seen;
+        }
+        QCOMPARE(seen, 31);
+        QCOMPARE(window->controls().widget(PageId::Main, 1031)->toolTip().count('\n'), 3);
+        QCOMPARE(window->controls().widget(PageId::Main, 2003)->toolTip().count('\n'), 1);
+        QCOMPARE(window->controls().widget(PageId::Main, 1131)->toolTip(), QString());
+
+        const QString guard = window->controls().widget(PageId::Window, 1993)->toolTip();
+        QCOMPARE(guard.split('\n'),
+                 QStringList({"Предустановленный режим Охрана.",
+                              "Малое энергопотребление, квелтер просыпается по будильникам, "
+                              "периоду или по движению, отправляет свои координаты и находится на "
+                              "связи в течении 5 мин."}));
+    }
+
+    void tabsShowOnePageAtATime() {
+        const QStringList captions = {"Основные", "Будильники", "GPS",
+                                      "Интернет", "Датчики",    "Эксперт"};
+        QTabWidget* tabs = window->tabs();
+        QCOMPARE(tabs->count(), 6);
+        for (int i : {2, 5, 0, 4, 1, 3}) {
+            QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, Qt::NoModifier,
+                              tabs->tabBar()->tabRect(i).center());
+            QCOMPARE(tabs->tabText(i), captions[i]);
+            int visible = 0;
+            for (int p = 0; p < tabs->count(); ++p) visible += tabs->widget(p)->isVisible();
+            QCOMPARE(visible, 1);
+            QVERIFY(tabs->widget(i)->isVisible());
+        }
+    }
+
+    // A preset puts the working image's values back on the pages and then
+    // its own: a number typed since is gone.
+    void presetsShowTheirMode() {
+        const PageAccess main = page(PageId::Main);
+        const QString owner = main.text(1031);
+        main.replace(1031, "79990001122");
+        const PageAccess presets = page(PageId::Window);
+        presets.click(1993);  // Guard
+        QCOMPARE(window->controls().checkedRadio(PageId::Window, 1991, 1995), 1993);
+        QCOMPARE(main.text(1031), owner);
+        const PageAccess wake = page(PageId::Wake);
+        QCOMPARE(wake.text(1229) + wake.text(1230) + wake.text(1231), QString("060"));
+        QVERIFY(page(PageId::Sensors).checked(1277));
+        QVERIFY(!page(PageId::Internet).enabled(1237));
+
+        presets.click(1995);  // Tracker: no period, adaptive track free
+        QVERIFY(!wake.enabled(1229) && !wake.enabled(1228));
+        QVERIFY(wake.checked(1228));
+        QVERIFY(page(PageId::Internet).enabled(1237));
+    }
+
+    void modelMenu() {
+        QCOMPARE(pickModel("RQ10"), QStringList({"RQ30"}));
+        QCOMPARE(window->editor().editedModel(), 0x70);
+        QCOMPARE(pickModel("RQ20"), QStringList({"RQ10"}));
+        QCOMPARE(window->modelButton()->text(), QString("RQ20"));
+        QCOMPARE(window->editor().editedModel(), 0x80);
+        QVERIFY(!page(PageId::Window).enabled(1995));
+
+        // Dismissed: nothing changes but the pages are shown again.
+        const PageAccess main = page(PageId::Main);
+        const QString name = main.text(1034);
+        main.replace(1034, "Другое имя");
+        QCOMPARE(pickModel(""), QStringList({"RQ20"}));
+        QCOMPARE(window->editor().editedModel(), 0x80);
+        QCOMPARE(main.text(1034), name);
+
+        QCOMPARE(pickModel("RQ30"), QStringList({"RQ20"}));
+        QVERIFY(page(PageId::Window).enabled(1995));
+    }
+
+    void enterDoesNothingEscapeCloses() {
+        QLineEdit* name = page(PageId::Main).edit(1034);
+        name->setFocus();
+        QTest::keyClick(name, Qt::Key_Return);
+        QTest::keyClick(window.get(), Qt::Key_Enter);
+        QVERIFY(window->isVisible());
+        QTest::keyClick(name, Qt::Key_Escape);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(window->result(), int(QDialog::Rejected));
+    }
+
+    void exitItemCloses() {
+        topMenu(window.get(), "Файл")->actions().at(2)->trigger();
+        QVERIFY(!window->isVisible());
+    }
+
+    void aboutBox() {
+        QString product, button;
+        bool iconShown = false;
+        whenOpened([&](QWidget* w) {
+            auto* about = qobject_cast<CAboutDlg*>(w);
+            QVERIFY(about);
+            QCOMPARE(about->windowTitle(), QString("О проекте QuelterConfig"));
+            product = about->findChild<QLabel*>("product")->text();
+            iconShown = !about->findChild<QLabel*>("icon")->pixmap().isNull();
+            auto* ok = about->findChild<QPushButton*>("ok");
+            button = ok->text();
+            QTest::mouseClick(ok, Qt::LeftButton);
+        });
+        topMenu(window.get(), "?")->actions().at(0)->trigger();
+        QCOMPARE(product, QString("QuelterConfigurator, версия 2.0"));
+        QCOMPARE(button, QString("ОК"));
+        QVERIFY(iconShown);
+        QVERIFY(window->isVisible());
+    }
+
+    // Save and Open through the menu, with the chosen path answered for the
+    // dialog: each outcome reaches the status line.
+    void saveAndOpen() {
+        const QString path = dir.filePath("tracker.ini");
+        QString answer;
+        bool askedToSave = false;
+        window->setFileChooser([&](QWidget*, bool save) {
+            askedToSave = save;
+            return answer;
+        });
+        const PageAccess main = page(PageId::Main);
+        main.replace(1034, "Дача");
+        answer = path;
+        topMenu(window.get(), "Файл")->actions().at(1)->trigger();
+        QVERIFY(askedToSave);
+        QCOMPARE(window->statusPane(1)->text(), QString("Настройки успешно сохранены в файл"));
+        QCOMPARE(window->statusPane(1)->background(), kGreen);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readLine().startsWith("[GPS Quelter Config file]"));
+
+        answer.clear();
+        topMenu(window.get(), "Файл")->actions().at(1)->trigger();
+        QCOMPARE(window->statusPane(1)->text(), QString("Ошибка сохранения настроек"));
+        QCOMPARE(window->statusPane(1)->background(), kRed);
+
+        main.replace(1034, "Гараж");
+        topMenu(window.get(), "Файл")->actions().at(0)->trigger();
+        QVERIFY(!askedToSave);
+        QCOMPARE(window->statusPane(1)->text(), QString("Ошибка загрузки файла"));
+        QCOMPARE(main.text(1034), QString("Гараж"));
+
+        answer = path;
+        topMenu(window.get(), "Файл")->actions().at(0)->trigger();
+        QCOMPARE(window->statusPane(1)->text(), QString("Файл открыт успешно"));
+        QCOMPARE(main.text(1034), QString("Дача"));
+    }
+
+    // The platform dialog itself: both filters, ".ini" added to a bare name.
+    void saveDialogAddsTheSuffix() {
+        QStringList filters;
+        whenOpened([&](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            QVERIFY(dialog);
+            filters = dialog->nameFilters();
+            QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+            dialog->setDirectory(dir.path());
+            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+            QVERIFY(name);
+            typeText(name, "bare");
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        window->onSaveSettings();
+        QCOMPARE(filters, QStringList({"Ini Files (*.ini)", "All Files (*.*)"}));
+        QVERIFY(QFile::exists(dir.filePath("bare.ini")));
+        QCOMPARE(window->statusPane(1)->text(), QString("Настройки успешно сохранены в файл"));
+
+        whenOpened([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
+        window->onOpenSettings();
+        QCOMPARE(window->statusPane(1)->text(), QString("Ошибка загрузки файла"));
+    }
+
+    // With no port to find, Read tells so at once, on red, with no tick left.
+    void readWithoutATracker() {
+        QToolBar* toolbar = window->findChild<QToolBar*>();
+        QAction* read = window->findChild<QAction*>("32786");
+        QTest::mouseClick(toolbar->widgetForAction(read), Qt::LeftButton);
+        QCOMPARE(window->statusPane(1)->text(),
+                 QString("Подключения GPS Quelter к ПК не обнаружено"));
+        QCOMPARE(window->statusPane(1)->background(), kRed);
+        QVERIFY(!window->tickArmed());
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"
