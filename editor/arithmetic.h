@@ -1,7 +1,5 @@
 // Durations split over day/hour/minute/second edits and coordinates shown as
 // decimal degrees and as degrees, minutes and ten-thousandths of a minute.
-//
-// PUBLIC CONTRACT used by showing, collecting and the page rules.
 #pragma once
 
 #include <cstdint>

@@ -3,9 +3,6 @@
 // showConfig and collectPages, and routes control events to the page rules.
 // The Qt window (CGPS_QConfigDlg) and the command-line tool drive it the same
 // way, so both behave exactly alike.
-//
-// PUBLIC CONTRACT shared by the page logic, the Qt window and the command-line
-// tool; the private part belongs to the editor logic.
 #pragma once
 
 #include <memory>

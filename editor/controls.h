@@ -6,8 +6,6 @@
 //    handler; a user edit sets the flag and runs the page's handler once;
 //  - a user edit never makes a text longer than the control's limit, and a
 //    digits-only edit refuses every other character.
-//
-// PUBLIC CONTRACT shared by the page logic and the Qt binding.
 #pragma once
 
 #include <cstdint>

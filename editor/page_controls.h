@@ -1,8 +1,6 @@
 // Every control of the six pages and of the main window that has an id: its
 // kind, caption and input rule, in each page's tab order. The in-memory
 // controls and the Qt pages are both built from this one table.
-//
-// PUBLIC CONTRACT shared by the page logic and the Qt binding.
 #pragma once
 
 #include <span>

@@ -2,8 +2,6 @@
 // at start-up, and the handlers that run when the user edits, clicks or moves
 // a control (bounds while typing and on focus loss, the coordinate typing
 // filter, the exclusive wake-up modes, the automatic-APN switch, the slider).
-//
-// PUBLIC CONTRACT used by CConfigEditor.
 #pragma once
 
 #include <memory>

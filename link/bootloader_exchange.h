@@ -1,9 +1,6 @@
 // One conversation with the tracker's serial bootloader, driven by a one-shot
 // 20 ms tick on the owner's thread, plus the Read, Write and Reset commands
 // that start it. No thread of its own and no locks; nothing allocates per tick.
-//
-// PUBLIC CONTRACT (the editor and the command-line tool build on it); the
-// private part is the link subsystem's to shape.
 #pragma once
 
 #include <array>
