@@ -1,5 +1,7 @@
 #include "editor/config_editor.h"
 
+#include <utility>
+
 #include "config/defaults.h"
 #include "config/models.h"
 #include "config/presets.h"
@@ -41,6 +43,12 @@ struct CConfigEditor::Impl final : DeviceCommandOwner {
     SerialLink& link;
     CPageRules rules;
     CBootloaderExchange exchange;
+    // What Save writes, taken when the pages are collected: the exchange's
+    // timer runs on while the file dialog is open, and a Read finishing then
+    // must not slip the tracker's configuration into the file.
+    DeviceConfig saveImage{};
+    int saveModel = 0;
+    bool saveCollected = false;
 };
 
 CConfigEditor::CConfigEditor(Controls& controls, WindowShell& shell, SerialLink& link)
@@ -110,16 +118,24 @@ void CConfigEditor::beginSave() {
     impl_->shell.showResult("", ResultColour::Green);
     // Before the file dialog, so a cancelled save has collected all the same.
     collectPages();
+    impl_->saveImage = impl_->exchange.workingImage;
+    impl_->saveModel = impl_->exchange.editedModel;
+    impl_->saveCollected = true;
 }
 
 bool CConfigEditor::saveSettingsTo(const std::string& path) {
+    Impl& m = *impl_;
+    // Without a beginSave there is nothing collected to keep to.
+    const bool collected = std::exchange(m.saveCollected, false);
     const SettingsOutcome outcome =
-        SaveSettingsFile(path, impl_->exchange.workingImage, impl_->exchange.editedModel);
-    impl_->shell.showResult(outcome.text, outcome.colour);
+        collected ? SaveSettingsFile(path, m.saveImage, m.saveModel)
+                  : SaveSettingsFile(path, m.exchange.workingImage, m.exchange.editedModel);
+    m.shell.showResult(outcome.text, outcome.colour);
     return outcome.ok;
 }
 
 void CConfigEditor::saveCancelled() {
+    impl_->saveCollected = false;
     impl_->shell.showResult(kSettingsSaveFailedText, ResultColour::Red);
 }
 

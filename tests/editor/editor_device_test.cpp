@@ -1,14 +1,18 @@
 // Read and Write through the editor against the simulated tracker: what the
 // tracker holds reaches the pages, and what the pages hold reaches the tracker.
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "config/models.h"
 #include "editor_fixture.h"
 #include "link/status_texts.h"
 #include "tools/tracker_sim/simulated_link.h"
 #include "tools/tracker_sim/tracker_sim.h"
-
 
 namespace {
 
@@ -112,6 +116,29 @@ TEST_F(DeviceTest, WriteToAnotherModelIsRefusedAndTheTrackerKeepsItsBlock) {
     EXPECT_EQ(sim.framesSeen(SimFrame::WriteCommand), 0);
     EXPECT_EQ(sim.block, before);
     EXPECT_EQ(text(kMain, 1034), "другой");  // the pages are left as they were
+}
+
+TEST_F(DeviceTest, SaveWritesWhatItCollectedEvenIfAReadEndsWhileTheDialogIsOpen) {
+    sim.model = kModelRQ10;
+    DeviceConfig held = image();
+    SetText(held, Field::QuelterName, "\xC4\xE0\xF7\xE0");  // "Дача"
+    setImage(held);
+    controls.userReplaceText(kMain, 1034, "Гараж");
+
+    editor.readDevice();
+    editor.beginSave();
+    runExchange();  // the timer keeps running under the file dialog
+    ASSERT_EQ(text(kMain, 1034), "Дача");
+    ASSERT_EQ(editor.editedModel(), kModelRQ10);
+
+    const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                       ("quelter-save-read-" + std::to_string(::getpid()) + ".ini");
+    ASSERT_TRUE(editor.saveSettingsTo(path.string()));
+    std::ostringstream file;
+    file << std::ifstream(path, std::ios::binary).rdbuf();
+    std::filesystem::remove(path);
+    EXPECT_NE(file.str().find("QuelterName=\xC3\xE0\xF0\xE0\xE6\r\n"), std::string::npos);
+    EXPECT_NE(file.str().find("BootVersion=17\r\n"), std::string::npos);
 }
 
 }  // namespace
