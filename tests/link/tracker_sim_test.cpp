@@ -113,10 +113,27 @@ TEST(TrackerSim, CommandLine) {
         SimProgramOptions ignored;
         EXPECT_FALSE(parseSimOptions(3, argv, ignored, error)) << bad;
     }
-    for (const char* value : {"1.2.3", "1.2.3.4.5", "1.2.3.100", "1..2.3"}) {
+    for (const char* value :
+         {"1.2.3", "1.2.3.4.5", "1.2.3.100", "1..2.3", "1.2.-1.4", "1.+2.3.4"}) {
         const char* argv[] = {"sim", "--version", value};
         SimProgramOptions ignored;
         EXPECT_FALSE(parseSimOptions(3, argv, ignored, error)) << value;
+    }
+
+    // Numbers are decimal, or hexadecimal after 0x; a leading zero is no octal.
+    struct Number {
+        const char* text;
+        int model;  // -1: refused
+    };
+    for (const Number& n :
+         {Number{"010", 10}, Number{"0x70", 0x70}, Number{"0X1f", 0x1F}, Number{"+5", -1},
+          Number{" 5", -1}, Number{"-0", -1}, Number{"0x", -1}, Number{"256", -1}}) {
+        const char* argv[] = {"sim", "--model", n.text};
+        SimProgramOptions parsed;
+        EXPECT_EQ(parseSimOptions(3, argv, parsed, error), n.model >= 0) << n.text;
+        if (n.model >= 0) {
+            EXPECT_EQ(parsed.model, n.model) << n.text;
+        }
     }
 }
 

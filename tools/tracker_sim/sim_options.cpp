@@ -1,8 +1,7 @@
 #include "tools/tracker_sim/sim_options.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
+#include <charconv>
 #include <iterator>
 #include <string_view>
 
@@ -47,13 +46,20 @@ const char kUsage[] =
     "\n"
     "  --help              this text\n";
 
+// Decimal, or hexadecimal after "0x": no sign, no blanks, and a leading zero
+// does not make a number octal.
 bool parseInt(std::string_view text, int low, int high, int& value) {
-    const std::string s(text);
-    if (s.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    const long v = std::strtol(s.c_str(), &end, 0);
-    if (errno != 0 || *end != '\0' || v < low || v > high) return false;
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    unsigned long v = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, v, base);
+    if (text.empty() || error != std::errc{} || stop != end ||
+        v < static_cast<unsigned long>(low) || v > static_cast<unsigned long>(high))
+        return false;
     value = static_cast<int>(v);
     return true;
 }
@@ -78,9 +84,13 @@ bool parseVersion(std::string_view text, std::array<std::uint8_t, 4>& version) {
         const std::size_t dot = text.find('.');
         const std::string part(text.substr(0, dot));
         if ((dot == std::string_view::npos) != (i + 1 == version.size())) return false;
-        char* end = nullptr;
-        const unsigned long v = std::strtoul(part.c_str(), &end, 16);
-        if (part.empty() || part.size() > 2 || *end != '\0') return false;
+        // One or two hexadecimal digits, nothing else: strtoul would take a
+        // sign and turn "-1" into FF.
+        unsigned v = 0;
+        const auto [stop, error] = std::from_chars(part.data(), part.data() + part.size(), v, 16);
+        if (part.empty() || part.size() > 2 || error != std::errc{} ||
+            stop != part.data() + part.size())
+            return false;
         version[i] = static_cast<std::uint8_t>(v);
         if (dot != std::string_view::npos) text.remove_prefix(dot + 1);
     }
