@@ -128,9 +128,10 @@ void CBootloaderExchange::onTick() {
 void CBootloaderExchange::processAnswer() {
     if (blockExpected_) {
         blockExpected_ = false;
+        // Between blocks the tracker gets the usual second to answer: a cable
+        // with a slow USB bridge may well miss one 20 ms tick. The end of a
+        // Read is marked by finished_, not by silence.
         takeBlock();
-        // The next answer is due within one tick; a Read ends one tick later.
-        silentTicks_ = kSilenceLimit;
     }
     if (!finished_ && pending_ > 0 && pending_ >= bytesNeeded()) {
         if (!handleAnswer()) return;

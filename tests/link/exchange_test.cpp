@@ -155,7 +155,8 @@ INSTANTIATE_TEST_SUITE_P(Exchange, Refusal, testing::ValuesIn(kRefusals),
 
 TEST(Exchange, AnswerArrivingInTwoPartsIsTakenWholeWhenTheRestIsIn) {
     // A block's 100 + 28 data bytes, the rest one tick later or after a tick
-    // with nothing new; the Get answer cut before and after the model id.
+    // with nothing new; the Get answer cut before and after the model id; an
+    // answer that comes only ticks later.
     struct Case {
         AnswerSplit split;
         int pauseLooks;
@@ -165,6 +166,8 @@ TEST(Exchange, AnswerArrivingInTwoPartsIsTakenWholeWhenTheRestIsIn) {
         {{SimFrame::ReadCount, 3, 1 + 100}, 2},
         {{SimFrame::Get, 1, 1}, 1},
         {{SimFrame::Get, 1, 4}, 2},
+        // A slow answer between blocks is waited for, not taken for the end.
+        {{SimFrame::Address, 5, 0}, 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << static_cast<int>(c.split.kind) << " at " << c.split.at

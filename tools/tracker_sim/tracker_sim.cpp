@@ -142,7 +142,7 @@ void TrackerSim::reply(TrackerOutput& out, std::uint8_t byte) {
 void TrackerSim::answer(TrackerOutput& out, const std::uint8_t* bytes, std::size_t length) {
     const AnswerSplit& split = faults.split;
     const auto at = static_cast<std::size_t>(std::max(split.at, 0));
-    if (split.kind != kind_ || split.nth != nth_ || at == 0 || at >= length) {
+    if (split.kind != kind_ || split.nth != nth_ || at >= length) {
         out.send(bytes, length);
         return;
     }

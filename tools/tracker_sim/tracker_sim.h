@@ -54,7 +54,8 @@ struct FrameFault {
 };
 
 // The answer to the nth frame of a kind goes out as its first `at` bytes, a
-// pause, and the rest. A block read: {ReadCount, k, 1 + data bytes}.
+// pause, and the rest (with `at` 0: the pause, then the whole answer). A block
+// read: {ReadCount, k, 1 + data bytes}.
 struct AnswerSplit {
     SimFrame kind = SimFrame::Count;
     int nth = 0;
