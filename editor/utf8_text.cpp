@@ -29,6 +29,11 @@ std::u32string utf8ToUtf32(std::string_view s) {
             if ((t & 0xC0) != 0x80) good = false;
             cp = (cp << 6) | (t & 0x3F);
         }
+        // Overlong forms, surrogates and values past U+10FFFF are malformed
+        // too: an overlong "5" must not pass as a digit, nor C0 80 as a NUL.
+        static constexpr char32_t kLeast[4] = {0, 0x80, 0x800, 0x10000};
+        if (good && (cp < kLeast[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)))
+            good = false;
         if (!good) {
             // One replacement for the lead byte; the rest is decoded afresh.
             out.push_back(U'\uFFFD');

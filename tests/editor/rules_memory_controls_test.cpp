@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "editor/memory_controls.h"
+#include "editor/utf8_text.h"
 
 namespace {
 
@@ -112,6 +113,29 @@ TEST_F(MemoryControlsTest, RefusedCharactersChangeNothingAndSendNothing) {
     c.userClick(PageId::Main, 1131);  // a label
     EXPECT_FALSE(c.checked(PageId::Main, 1197));
     EXPECT_EQ(c.text(PageId::Main, 1034), "Ж-");
+    EXPECT_TRUE(rec.seen.empty());
+}
+
+// Every byte that starts no well-formed character becomes one U+FFFD, so that
+// an overlong digit is no digit and an overlong NUL no NUL.
+TEST_F(MemoryControlsTest, MalformedTextBecomesReplacementCharacters) {
+    struct Decoded {
+        const char* utf8;
+        std::u32string text;
+    };
+    const Decoded cases[] = {
+        {"a\xE2\x82\xAC\xF0\x9F\x98\x80", U"a\u20AC\U0001F600"},
+        {"\xC0\xB5", U"\uFFFD\uFFFD"},                      // "5" in two bytes
+        {"\xC0\x80", U"\uFFFD\uFFFD"},                      // NUL in two bytes
+        {"\xE0\x80\xAF", U"\uFFFD\uFFFD\uFFFD"},            // "/" in three bytes
+        {"\xED\xA0\x80", U"\uFFFD\uFFFD\uFFFD"},            // a surrogate
+        {"\xF4\x90\x80\x80", U"\uFFFD\uFFFD\uFFFD\uFFFD"},  // past U+10FFFF
+        {"\xE2\x82!", U"\uFFFD\uFFFD!"},                    // cut short
+    };
+    for (const Decoded& k : cases) EXPECT_EQ(utf8ToUtf32(k.utf8), k.text) << k.utf8;
+
+    c.userType(PageId::Main, 1031, "\xC0\xB5");  // digits only
+    EXPECT_EQ(c.text(PageId::Main, 1031), "");
     EXPECT_TRUE(rec.seen.empty());
 }
 
