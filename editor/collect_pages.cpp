@@ -282,8 +282,8 @@ void collectPages(const Controls& c, DeviceConfig& image) {
     collectRows(c, PageId::Wake, image);
 
     collectRows(c, PageId::GPS, image);
-    collectZoneCoordinate(c, image, Field::ZoneLatitude, ids::kLatitudeEdits.decimal, ids::kSouth);
-    collectZoneCoordinate(c, image, Field::ZoneLongitude, ids::kLongitudeEdits.decimal, ids::kWest);
+    collectZoneCoordinate(c, image, Field::ZoneLatitude, kLatitudeEdits.decimal, ids::kSouth);
+    collectZoneCoordinate(c, image, Field::ZoneLongitude, kLongitudeEdits.decimal, ids::kWest);
     collectCoordinateFormat(c, image);
 
     collectRows(c, PageId::Internet, image);

@@ -22,9 +22,8 @@ constexpr Binding radio(int first, int last, Field f, std::array<int, kMaxRadioB
             .valueIfNone = valueIfNone,
             .buttonIfOther = buttonIfOther};
 }
-constexpr Binding duration(Field f, PageId page, int days, int hours, int minutes, int seconds,
-                           DurationUnit unit) {
-    return {.way = Duration, .field = f, .duration = {page, days, hours, minutes, seconds, unit}};
+constexpr Binding duration(Field f, const DurationGroup& group) {
+    return {.way = Duration, .field = f, .duration = group};
 }
 
 constexpr Binding kWindow[] = {
@@ -79,7 +78,7 @@ constexpr Binding kWake[] = {
     check(1225, Field::WakeEnableFlags, 6),
     check(1226, Field::WakeEnableFlags, 7),
     check(1227, Field::WakeEnableFlags, 8),
-    duration(Field::WakeupPeriod, PageId::Wake, 1229, 1230, 1231, 0, DurationUnit::Minutes),
+    duration(Field::WakeupPeriod, kWakePeriod),
 };
 
 constexpr Binding kGps[] = {
@@ -89,7 +88,7 @@ constexpr Binding kGps[] = {
 };
 
 constexpr Binding kInternet[] = {
-    duration(Field::GPRSTimer, PageId::Internet, 0, 0, 1261, 1262, DurationUnit::Seconds),
+    duration(Field::GPRSTimer, kPacketPeriod),
     check(1237, Field::SysMode, 7),
     check(1263, Field::SysMode, 2),
 };
@@ -101,11 +100,11 @@ constexpr Binding kSensors[] = {
     check(1268, Field::ModeFlags1, 5),
     {.way = CheckNonZero, .id = 1267, .field = Field::RelayInverse},
     number(1278, Field::VibrParam, 1),
-    duration(Field::ParkTimer, PageId::Sensors, 0, 1280, 1281, 0, DurationUnit::Minutes),
-    duration(Field::StayTimer, PageId::Sensors, 1284, 1282, 1283, 0, DurationUnit::Minutes),
+    duration(Field::ParkTimer, kParkingTime),
+    duration(Field::StayTimer, kIdleTime),
     // The relay switch-on time: the field the defaults set. TempPulse is
     // carried by no control, so a collection leaves it zero.
-    duration(Field::RelayPulseLen, PageId::Sensors, 0, 1264, 1265, 1266, DurationUnit::Seconds),
+    duration(Field::RelayPulseLen, kRelayOnTime),
     // Kelvin stored, degrees Celsius shown.
     number(1273, Field::TempL, 0, -273),
     number(1274, Field::TempH, 0, -273),
@@ -118,14 +117,10 @@ constexpr Binding kSensors[] = {
 };
 
 constexpr Binding kExpert[] = {
-    number(1277, Field::AlarmLockInput, 2),
-    number(1278, Field::AlarmLockPower, 2),
-    number(1279, Field::AlarmLockZone, 2),
-    number(1280, Field::AlarmLockTemp, 2),
-    number(1281, Field::AlarmLockShock, 2),
-    duration(Field::NoSleepTimer, PageId::Expert, 0, 0, 1282, 1283, DurationUnit::Seconds),
-    number(1286, Field::TimeCorrection, 0),
-    number(1284, Field::TempCorrection, 0),
+    number(1277, Field::AlarmLockInput, 2), number(1278, Field::AlarmLockPower, 2),
+    number(1279, Field::AlarmLockZone, 2),  number(1280, Field::AlarmLockTemp, 2),
+    number(1281, Field::AlarmLockShock, 2), duration(Field::NoSleepTimer, kWaitBeforeSleep),
+    number(1286, Field::TimeCorrection, 0), number(1284, Field::TempCorrection, 0),
 };
 
 constexpr PageBindings kPages[] = {

@@ -66,8 +66,6 @@ inline constexpr int kPeriodActive = 1228;
 // GPS page
 inline constexpr int kLinksYandex = 2030, kLinksGoogle = 2031, kLinksGeographic = 2032;
 inline constexpr int kNorth = 1279, kSouth = 1280, kEast = 1281, kWest = 1282;
-inline constexpr CoordinateEdits kLatitudeEdits{PageId::GPS, 1249, 1251, 1253, 1255};
-inline constexpr CoordinateEdits kLongitudeEdits{PageId::GPS, 1250, 1252, 1254, 1256};
 // Internet page
 inline constexpr int kServerHost = 1250, kServerPort = 1254;
 inline constexpr int kApnAddress = 1251, kApnLogin = 1252, kApnPassword = 1253;

@@ -180,9 +180,9 @@ void showWakePage(Controls& c, const DeviceConfig& image) {
 
 void showGpsPage(Controls& c, const DeviceConfig& image) {
     showRows(c, PageId::GPS, image);
-    showZoneCoordinate(c, ids::kLatitudeEdits, GetI32(image, Field::ZoneLatitude), ids::kNorth,
+    showZoneCoordinate(c, kLatitudeEdits, GetI32(image, Field::ZoneLatitude), ids::kNorth,
                        ids::kSouth);
-    showZoneCoordinate(c, ids::kLongitudeEdits, GetI32(image, Field::ZoneLongitude), ids::kEast,
+    showZoneCoordinate(c, kLongitudeEdits, GetI32(image, Field::ZoneLongitude), ids::kEast,
                        ids::kWest);
     showCoordinateFormat(c, image);
 }
