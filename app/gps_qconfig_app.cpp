@@ -3,7 +3,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QSocketNotifier>
+#include <QTranslator>
 #include <csignal>
 
 #include "editor/qt/gps_qconfig_dlg.h"
@@ -55,6 +58,13 @@ int CGPS_QConfigApp::run(int& argc, char** argv) {
     QCoreApplication::setApplicationName("quelter-config");
     QGuiApplication::setDesktopFileName("quelter-config");
     QApplication::setWindowIcon(applicationIcon());
+    // The window speaks Russian only; Qt's own texts (the file dialogs, an
+    // edit's context menu) should not be English beside it. Without Qt's
+    // translations installed they simply stay English.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Russian), "qtbase", "_",
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
 
     CGPS_QConfigDlg window;
     closeOnTermination(window);
