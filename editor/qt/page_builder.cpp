@@ -17,12 +17,12 @@ PageBuilder::PageBuilder(QtControls& controls, PageId page, QWidget* pageWidget)
 
 QWidget* PageBuilder::control(int id) {
     if (auto it = made_.find(id); it != made_.end()) return it->second;
-    const ControlSpec* spec = findControl(page_, id);
-    if (!spec) qFatal("control %d is missing from the control table", id);
-    const QString caption = QString::fromUtf8(spec->caption ? spec->caption : "");
+    const ControlSpec* entry = findControl(page_, id);
+    if (!entry) qFatal("control %d is missing from the control table", id);
+    const QString caption = QString::fromUtf8(entry->caption ? entry->caption : "");
 
     QWidget* w = nullptr;
-    switch (spec->kind) {
+    switch (entry->kind) {
         case ControlKind::Label:
             w = new QLabel(caption);
             break;
@@ -39,8 +39,8 @@ QWidget* PageBuilder::control(int id) {
             break;
         case ControlKind::RadioButton: {
             auto* button = new GroupRadioButton(caption);
-            if (spec->group != 0) {
-                QButtonGroup*& group = groups_[spec->group];
+            if (entry->group != 0) {
+                QButtonGroup*& group = groups_[entry->group];
                 if (!group) {
                     group = new QButtonGroup(pageWidget_);
                     group->setExclusive(false);  // the buttons keep it themselves
@@ -84,7 +84,7 @@ QWidget* PageBuilder::control(int id) {
             break;
         }
     }
-    controls_.bind(page_, id, spec->kind, w);
+    controls_.bind(page_, id, entry->kind, w);
     made_[id] = w;
     return w;
 }
@@ -142,8 +142,8 @@ QHBoxLayout* PageBuilder::row(std::initializer_list<QWidget*> widgets) {
 
 void PageBuilder::finish() {
     QWidget* previous = nullptr;
-    for (const ControlSpec& spec : pageControls(page_)) {
-        auto it = made_.find(spec.id);
+    for (const ControlSpec& entry : pageControls(page_)) {
+        auto it = made_.find(entry.id);
         if (it == made_.end() || it->second->focusPolicy() == Qt::NoFocus) continue;
         if (previous) QWidget::setTabOrder(previous, it->second);
         previous = it->second;

@@ -78,17 +78,17 @@ class PagesTest : public QObject {
     void everyControlOfTheTableIsThere() {
         for (PageId p : kAllPages) {
             QList<QWidget*> stops;
-            for (const ControlSpec& spec : pageControls(p)) {
-                QWidget* w = window->controls().widget(p, spec.id);
+            for (const ControlSpec& entry : pageControls(p)) {
+                QWidget* w = window->controls().widget(p, entry.id);
                 const QByteArray where =
-                    QByteArray::number(int(p)) + "/" + QByteArray::number(spec.id);
+                    QByteArray::number(int(p)) + "/" + QByteArray::number(entry.id);
                 QVERIFY2(w, where);
-                QVERIFY2(kindMatches(spec.kind, w), where);
-                if (spec.caption && *spec.caption)
-                    QVERIFY2(captionOf(w) == QString::fromUtf8(spec.caption), where);
+                QVERIFY2(kindMatches(entry.kind, w), where);
+                if (entry.caption && *entry.caption)
+                    QVERIFY2(captionOf(w) == QString::fromUtf8(entry.caption), where);
                 if (p != PageId::Window)
                     QCOMPARE(window->tabs()->widget(tabOf(p))->findChild<QWidget*>(
-                                 QString::number(spec.id)),
+                                 QString::number(entry.id)),
                              w);
                 if (w->focusPolicy() & Qt::TabFocus) stops << w;
             }
