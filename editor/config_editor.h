@@ -52,7 +52,8 @@ public:
     void chooseModel(int modelId);
 
     // Save: beginSave clears the result and collects the pages (before the
-    // file dialog); then exactly one of saveSettingsTo / saveCancelled.
+    // file dialog); then exactly one of saveSettingsTo / saveCancelled. The
+    // file holds what beginSave collected, whatever happened meanwhile.
     void beginSave();
     bool saveSettingsTo(const std::string& path);
     void saveCancelled();
