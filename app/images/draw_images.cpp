@@ -19,6 +19,7 @@
 #include <QRadialGradient>
 #include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 
 namespace {
 
@@ -119,54 +120,42 @@ QImage drawLogo() {
     return image;
 }
 
+// A closed outline through the points.
+QPainterPath outline(std::initializer_list<QPointF> points) {
+    QPainterPath path;
+    path.moveTo(*points.begin());
+    for (auto it = points.begin() + 1; it != points.end(); ++it) path.lineTo(*it);
+    path.closeSubpath();
+    return path;
+}
+
+// A fill running from `start` at `from` to `end` at `to`.
+QLinearGradient shade(QPointF from, QPointF to, const QColor& start, const QColor& end) {
+    QLinearGradient g(from, to);
+    g.setColorAt(0, start);
+    g.setColorAt(1, end);
+    return g;
+}
+
 void drawFolder(QPainter& p) {
     // The back with its tab, then the open front leaning forward.
-    QPainterPath back;
-    back.moveTo(3, 7);
-    back.lineTo(12, 7);
-    back.lineTo(14, 10);
-    back.lineTo(26, 10);
-    back.lineTo(26, 26);
-    back.lineTo(3, 26);
-    back.closeSubpath();
-    QLinearGradient backFill(0, 7, 0, 26);
-    backFill.setColorAt(0, QColor(238, 190, 60));
-    backFill.setColorAt(1, QColor(200, 145, 25));
-    p.setPen(QPen(QColor(140, 95, 10), 1));
-    p.setBrush(backFill);
-    p.drawPath(back);
+    const QPen edge(QColor(140, 95, 10), 1);
+    p.setPen(edge);
+    p.setBrush(shade({0, 7}, {0, 26}, QColor(238, 190, 60), QColor(200, 145, 25)));
+    p.drawPath(outline({{3, 7}, {12, 7}, {14, 10}, {26, 10}, {26, 26}, {3, 26}}));
     // A sheet peeking out.
     p.setBrush(kNearWhite);
     p.setPen(QPen(QColor(150, 150, 150), 1));
     p.drawRect(QRectF(7, 12, 16, 10));
-    QPainterPath front;
-    front.moveTo(3, 26);
-    front.lineTo(8, 15);
-    front.lineTo(30, 15);
-    front.lineTo(26, 26);
-    front.closeSubpath();
-    QLinearGradient frontFill(0, 15, 0, 26);
-    frontFill.setColorAt(0, QColor(255, 225, 100));
-    frontFill.setColorAt(1, QColor(240, 185, 40));
-    p.setPen(QPen(QColor(140, 95, 10), 1));
-    p.setBrush(frontFill);
-    p.drawPath(front);
+    p.setPen(edge);
+    p.setBrush(shade({0, 15}, {0, 26}, QColor(255, 225, 100), QColor(240, 185, 40)));
+    p.drawPath(outline({{3, 26}, {8, 15}, {30, 15}, {26, 26}}));
 }
 
 void drawFloppy(QPainter& p) {
-    QPainterPath body;
-    body.moveTo(4, 4);
-    body.lineTo(25, 4);
-    body.lineTo(28, 7);
-    body.lineTo(28, 28);
-    body.lineTo(4, 28);
-    body.closeSubpath();
-    QLinearGradient fill(0, 4, 0, 28);
-    fill.setColorAt(0, QColor(70, 110, 190));
-    fill.setColorAt(1, QColor(35, 65, 135));
     p.setPen(QPen(QColor(20, 40, 90), 1));
-    p.setBrush(fill);
-    p.drawPath(body);
+    p.setBrush(shade({0, 4}, {0, 28}, QColor(70, 110, 190), QColor(35, 65, 135)));
+    p.drawPath(outline({{4, 4}, {25, 4}, {28, 7}, {28, 28}, {4, 28}}));
     // Metal shutter with its window, and the label.
     p.setBrush(QColor(200, 205, 215));
     p.setPen(QPen(QColor(110, 115, 125), 1));
@@ -185,76 +174,28 @@ void drawFloppy(QPainter& p) {
 
 void drawUpload(QPainter& p) {
     // The tray.
-    QPainterPath tray;
-    tray.moveTo(3, 19);
-    tray.lineTo(8, 19);
-    tray.lineTo(8, 24);
-    tray.lineTo(24, 24);
-    tray.lineTo(24, 19);
-    tray.lineTo(29, 19);
-    tray.lineTo(29, 29);
-    tray.lineTo(3, 29);
-    tray.closeSubpath();
-    QLinearGradient trayFill(0, 19, 0, 29);
-    trayFill.setColorAt(0, QColor(175, 180, 190));
-    trayFill.setColorAt(1, QColor(110, 115, 125));
     p.setPen(QPen(QColor(70, 75, 85), 1));
-    p.setBrush(trayFill);
-    p.drawPath(tray);
+    p.setBrush(shade({0, 19}, {0, 29}, QColor(175, 180, 190), QColor(110, 115, 125)));
+    p.drawPath(
+        outline({{3, 19}, {8, 19}, {8, 24}, {24, 24}, {24, 19}, {29, 19}, {29, 29}, {3, 29}}));
     // The arrow rising out of it.
-    QPainterPath arrow;
-    arrow.moveTo(16, 2);
-    arrow.lineTo(26, 12);
-    arrow.lineTo(20, 12);
-    arrow.lineTo(20, 22);
-    arrow.lineTo(12, 22);
-    arrow.lineTo(12, 12);
-    arrow.lineTo(6, 12);
-    arrow.closeSubpath();
-    QLinearGradient arrowFill(6, 0, 26, 0);
-    arrowFill.setColorAt(0, QColor(90, 200, 80));
-    arrowFill.setColorAt(1, QColor(25, 135, 35));
     p.setPen(QPen(QColor(15, 90, 20), 1));
-    p.setBrush(arrowFill);
-    p.drawPath(arrow);
+    p.setBrush(shade({6, 0}, {26, 0}, QColor(90, 200, 80), QColor(25, 135, 35)));
+    p.drawPath(outline({{16, 2}, {26, 12}, {20, 12}, {20, 22}, {12, 22}, {12, 12}, {6, 12}}));
 }
 
 void drawLightning(QPainter& p) {
-    QPainterPath bolt;
-    bolt.moveTo(19, 2);
-    bolt.lineTo(7, 17);
-    bolt.lineTo(14.5, 17);
-    bolt.lineTo(10, 30);
-    bolt.lineTo(25, 12);
-    bolt.lineTo(17, 12);
-    bolt.lineTo(22, 2);
-    bolt.closeSubpath();
-    QLinearGradient fill(0, 2, 0, 30);
-    fill.setColorAt(0, QColor(255, 240, 90));
-    fill.setColorAt(1, QColor(245, 170, 0));
     p.setPen(QPen(QColor(170, 110, 0), 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.setBrush(fill);
-    p.drawPath(bolt);
+    p.setBrush(shade({0, 2}, {0, 30}, QColor(255, 240, 90), QColor(245, 170, 0)));
+    p.drawPath(outline({{19, 2}, {7, 17}, {14.5, 17}, {10, 30}, {25, 12}, {17, 12}, {22, 2}}));
 }
 
 void drawSheet(QPainter& p) {
-    QPainterPath sheet;
-    sheet.moveTo(6, 3);
-    sheet.lineTo(20, 3);
-    sheet.lineTo(27, 10);
-    sheet.lineTo(27, 29);
-    sheet.lineTo(6, 29);
-    sheet.closeSubpath();
     p.setPen(QPen(QColor(110, 115, 125), 1));
     p.setBrush(QColor(244, 246, 250));
-    p.drawPath(sheet);
-    QPainterPath corner;
-    corner.moveTo(20, 3);
-    corner.lineTo(20, 10);
-    corner.lineTo(27, 10);
-    corner.closeSubpath();
+    p.drawPath(outline({{6, 3}, {20, 3}, {27, 10}, {27, 29}, {6, 29}}));
     p.setBrush(QColor(205, 210, 220));
-    p.drawPath(corner);
+    p.drawPath(outline({{20, 3}, {20, 10}, {27, 10}}));
     p.setPen(QPen(QColor(120, 150, 200), 1));
     for (int y = 14; y <= 25; y += 3) p.drawLine(QPointF(9.5, y + 0.5), QPointF(23.5, y + 0.5));
 }
