@@ -16,3 +16,9 @@ const char* modelName(int modelId) {
 bool modelHasTrackerMode(int modelId) {
     return modelId != kModelRQ10 && modelId != kModelRQ20;
 }
+
+int modelIdFromName(std::string_view name) {
+    for (int id : {kModelRQ30, kModelRQ10, kModelRQ20})
+        if (name == modelName(id)) return id;
+    return -1;
+}

@@ -49,13 +49,12 @@ constexpr int kTemplateBaseX = 6;
 
 struct ModelItem {
     int command;
-    const char* name;
     int model;
 };
 constexpr ModelItem kModelItems[3] = {
-    {32814, "RQ30", kModelRQ30},
-    {32813, "RQ10", kModelRQ10},
-    {32812, "RQ20", kModelRQ20},
+    {32814, kModelRQ30},
+    {32813, kModelRQ10},
+    {32812, kModelRQ20},
 };
 
 QColor rgb(std::uint32_t value) {
@@ -224,7 +223,8 @@ void CGPS_QConfigDlg::buildToolbar(QToolBar* toolbar) {
     modelMenu_ = new QMenu(this);
     modelMenu_->setObjectName("175");
     for (int i = 0; i < 3; ++i) {
-        modelActions_[i] = command(modelMenu_, kModelItems[i].command, kModelItems[i].name);
+        modelActions_[i] =
+            command(modelMenu_, kModelItems[i].command, modelName(kModelItems[i].model));
         modelActions_[i]->setCheckable(true);
         modelMenu_->addAction(modelActions_[i]);
     }

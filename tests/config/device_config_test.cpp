@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/cp1251.h"
+#include "config/models.h"
 
 namespace {
 
@@ -131,6 +132,17 @@ TEST(Cp1251, RoundTripsEveryByteAndMarksWhatItCannotHold) {
     EXPECT_EQ("a?b?c?", Utf8ToCp1251("a\xE4\xB8\xAD"
                                      "b\xF0\x9F\x98\x80"
                                      "c\xC3"));
+}
+
+TEST(Models, NamesAndIdsOfTheThreeModels) {
+    const std::pair<int, const char*> models[] = {{0x11, "RQ30"}, {0x70, "RQ10"}, {0x80, "RQ20"}};
+    for (auto [id, name] : models) {
+        EXPECT_STREQ(name, modelName(id));
+        EXPECT_EQ(id, modelIdFromName(name));
+    }
+    EXPECT_EQ(nullptr, modelName(0x42));
+    EXPECT_EQ(-1, modelIdFromName("rq30"));
+    EXPECT_EQ(-1, modelIdFromName(""));
 }
 
 }  // namespace

@@ -312,8 +312,14 @@ TEST_F(CliTest, FailuresEndWithTheirExitStatus) {
     EXPECT_EQ(3, stopped.exitCode) << stopped.err;
     EXPECT_NE(std::string::npos, stopped.err.find("Обмен с GPS Quelter прерван"));
 
-    CliRun usage = runCli({"write"}, dir / "usage");
-    EXPECT_EQ(64, usage.exitCode);
+    for (const std::vector<std::string>& wrong : {std::vector<std::string>{"write"},
+                                                  {"reset", "--model", "RQ40"},
+                                                  {"read", "--model", "RQ10"},
+                                                  {"reset", "-o", "x.ini"},
+                                                  {"fetch"}}) {
+        CliRun usage = runCli(wrong, dir / "usage");
+        EXPECT_EQ(64, usage.exitCode) << wrong[0];
+    }
 }
 
 TEST_F(CliTest, TraceShowsEveryFrameAndAnswer) {

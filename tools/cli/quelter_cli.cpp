@@ -86,8 +86,8 @@ class HeadlessShell final : public WindowShell {
 
 struct Options {
     std::string command;
-    std::string file;  // write: the settings file; read: -o FILE
-    std::string model = "RQ30";
+    std::string file;   // write: the settings file; read: -o FILE
+    std::string model;  // reset only; RQ30 when not given
     std::vector<std::string> ports;
     bool trace = false;
 };
@@ -139,17 +139,11 @@ int parse(int argc, char** argv, Options& o) {
         return usage(o.command.empty() ? "no command given"
                                        : ("unknown command " + o.command).c_str());
     if (o.command == "write" && o.file.empty()) return usage("write needs a settings file");
-    if (o.command != "reset" && o.model != "RQ30") return usage("--model belongs to reset");
-    if (o.command == "reset" && o.model != "RQ30" && o.model != "RQ10" && o.model != "RQ20")
+    if (o.command != "reset" && !o.model.empty()) return usage("--model belongs to reset");
+    if (o.command == "reset" && !o.model.empty() && modelIdFromName(o.model) < 0)
         return usage("--model must be RQ30, RQ10 or RQ20");
     if (o.command == "reset" && !o.file.empty()) return usage("-o belongs to read");
     return -1;
-}
-
-int modelId(const std::string& name) {
-    if (name == "RQ10") return kModelRQ10;
-    if (name == "RQ20") return kModelRQ20;
-    return kModelRQ30;
 }
 
 void printTrace(const TraceEvent& e, std::chrono::steady_clock::time_point start) {
@@ -221,7 +215,7 @@ int run(const Options& o) {
         return deviceOutcome(shell, kTextWriteOk);
     }
     if (o.command == "reset") {
-        editor.chooseModel(modelId(o.model));
+        editor.chooseModel(o.model.empty() ? kModelRQ30 : modelIdFromName(o.model));
         editor.resetDevice();
         runExchange(editor, shell);
         return deviceOutcome(shell, kTextWriteOk);
