@@ -21,4 +21,17 @@ public:
     virtual int fetch(std::uint8_t* ring, int& writeIndex, int ringSize) = 0;
     // Hands a frame (at most 255 bytes) to the writer; nothing when closed.
     virtual void write(const std::uint8_t* bytes, std::uint8_t length) = 0;
+
+    // Called right after received bytes were added to the receive buffer, on
+    // whichever thread added them (a port's reader thread), so the owner can
+    // run the engine at once rather than on its next tick. It may only signal
+    // (write an eventfd or a pipe, SetEvent, PostMessage): it runs while the
+    // link works and must not call the link back. Set it while the link is
+    // closed; a null notify turns it off. A link that never calls it leaves
+    // its owner on the tick alone.
+    using ArrivalNotify = void (*)(void* context);
+    virtual void setArrivalNotify(ArrivalNotify notify, void* context) {
+        (void)notify;
+        (void)context;
+    }
 };
