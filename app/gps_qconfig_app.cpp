@@ -68,6 +68,8 @@ int CGPS_QConfigApp::run(int& argc, char** argv) {
 
     CGPS_QConfigDlg window;
     closeOnTermination(window);
+    // quelter-config FILE.ini, as a file manager starts it for a settings file.
+    window.openFromArguments(QCoreApplication::arguments());
     window.exec();
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "editor/config_editor.h"
 
+#include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "config/defaults.h"
@@ -9,6 +11,7 @@
 #include "editor/page_rules.h"
 #include "editor/show_config.h"
 #include "link/device_owner.h"
+#include "link/status_texts.h"
 #include "settings/settings_file.h"
 
 // The engine talks to its owner through DeviceCommandOwner; the editor keeps
@@ -20,21 +23,110 @@ struct CConfigEditor::Impl final : DeviceCommandOwner {
           shell(shell),
           link(link),
           rules(controls),
-          exchange(link, *this) {}
+          exchange(link, *this) {
+        progress.reserve(96);
+    }
 
     void showResult(const std::string& text, ResultColour colour) override {
         shell.showResult(text, colour);
+        // The pages a Write collected are on the tracker now.
+        if (colour == ResultColour::Green && text == kTextWriteOk) {
+            baseline = writeCollection;
+            baselineModel = writeModel;
+            refreshTitle();
+        }
     }
     void showVersion(const std::string& text) override { shell.showVersion(text); }
     void setModelButtonText(const std::string& text) override { shell.setModelButtonText(text); }
-    void showConfig() override { editor.showConfig(); }
-    void collectPages() override { editor.collectPages(); }
+    // The engine shows what a Read brought, or Reset's defaults.
+    void showConfig() override {
+        editor.showConfig();
+        takeBaseline();
+    }
+    // The engine collects at the start of a Write's write phase.
+    void collectPages() override {
+        editor.collectPages();
+        writeCollection = exchange.workingImage;
+        writeModel = exchange.editedModel;
+    }
     void armTick() override { shell.armTick(); }
     void cancelTick() override { shell.cancelTick(); }
 
     void preset(PresetMode mode) {
+        if (exchange.running()) {
+            // The window offers no preset now; a click that came anyway only
+            // has the choice shown again.
+            showPresetChoice(controls, exchange.workingImage, exchange.editedModel);
+            return;
+        }
         applyPreset(exchange.workingImage, mode);
         editor.showConfig();
+        refreshTitle();
+    }
+
+    // Unsaved edits are judged by collecting the pages as a Save would, and
+    // comparing with the collection made right after the configuration was
+    // shown, saved or written: edits typed back to what they were count as
+    // none, and a value the pages cannot carry never does.
+    void takeBaseline() {
+        ::collectPages(controls, baseline);
+        baselineModel = exchange.editedModel;
+        refreshTitle();
+    }
+    bool edited() const {
+        DeviceConfig now;
+        ::collectPages(controls, now);
+        return exchange.editedModel != baselineModel ||
+               std::memcmp(now.bytes, baseline.bytes, kConfigSize) != 0;
+    }
+    void refreshTitle() {
+        std::string next = edited() ? "*" : "";
+        if (!fileName.empty()) next += fileName + " — ";
+        next += kWindowCaption;
+        if (next == title) return;
+        title = std::move(next);
+        shell.setTitle(title);
+    }
+    void setFile(const std::string& path) {
+        const std::size_t slash = path.find_last_of("/\\");
+        fileName = slash == std::string::npos ? path : path.substr(slash + 1);
+    }
+
+    // True when nothing unsaved is left to lose: there was none, the user
+    // saved it, or chose to let it go.
+    bool mayDiscardEdits() {
+        if (!edited()) return true;
+        switch (shell.ask(Question::SaveEdits)) {
+            case Answer::Yes:
+                return editor.saveSettings();
+            case Answer::No:
+                return true;
+            case Answer::Cancel:
+                break;
+        }
+        return false;
+    }
+
+    // Tells the shell when the exchange starts and ends, and each block on
+    // the way. Called after everything that may move the exchange on.
+    void syncBusy() {
+        const bool running = exchange.running();
+        if (running != shownBusy) {
+            shownBusy = running;
+            shownDone = -1;
+            shell.setBusy(running);
+        }
+        if (!running) return;
+        const bool writing = exchange.inWritePhase();
+        const int done = exchange.blocksDone();
+        if (done == shownDone && writing == shownWritePhase) return;
+        shownDone = done;
+        shownWritePhase = writing;
+        char text[96];
+        std::snprintf(text, sizeof text, "%s: блок %d из %d", writing ? "Запись" : "Чтение", done,
+                      CBootloaderExchange::kBlockCount);
+        progress.assign(text);
+        shell.showProgress(progress, done, CBootloaderExchange::kBlockCount);
     }
 
     CConfigEditor& editor;
@@ -49,6 +141,18 @@ struct CConfigEditor::Impl final : DeviceCommandOwner {
     DeviceConfig saveImage{};
     int saveModel = 0;
     bool saveCollected = false;
+
+    DeviceConfig baseline{};
+    int baselineModel = 0;
+    DeviceConfig writeCollection{};
+    int writeModel = 0;
+    std::string fileName;  // the settings file last opened or saved, without its folder
+    std::string title;
+
+    bool shownBusy = false;
+    bool shownWritePhase = false;
+    int shownDone = -1;
+    std::string progress;
 };
 
 CConfigEditor::CConfigEditor(Controls& controls, WindowShell& shell, SerialLink& link)
@@ -67,19 +171,79 @@ void CConfigEditor::startUp() {
     showConfig();
     // Filled after the defaults are shown: the selection is the list's own.
     impl_->rules.fillTimeZoneList();
+    impl_->takeBaseline();
 }
 
 void CConfigEditor::readDevice() {
+    if (busy() || !impl_->mayDiscardEdits()) return;
     impl_->exchange.readDevice();
+    impl_->syncBusy();
 }
+
 void CConfigEditor::writeDevice() {
+    if (busy()) return;
     impl_->exchange.writeDevice();
+    impl_->syncBusy();
 }
+
 void CConfigEditor::resetDevice() {
+    if (busy()) return;
+    if (impl_->shell.ask(Question::ConfirmReset) != Answer::Yes) return;
+    if (!impl_->mayDiscardEdits()) return;
     impl_->exchange.resetDevice();
+    impl_->syncBusy();
 }
+
 void CConfigEditor::onTick() {
     impl_->exchange.onTick();
+    impl_->syncBusy();
+}
+
+bool CConfigEditor::busy() const {
+    return impl_->exchange.running();
+}
+
+void CConfigEditor::openSettings() {
+    if (busy() || !impl_->mayDiscardEdits()) return;
+    beginOpen();
+    const std::string path = impl_->shell.chooseSettingsFile(false);
+    if (path.empty())
+        openCancelled();
+    else
+        openSettingsFrom(path);
+}
+
+void CConfigEditor::openSettingsFile(const std::string& path) {
+    if (busy() || !impl_->mayDiscardEdits()) return;
+    beginOpen();
+    openSettingsFrom(path);
+}
+
+bool CConfigEditor::saveSettings() {
+    if (busy()) return false;
+    beginSave();
+    const std::string path = impl_->shell.chooseSettingsFile(true);
+    if (path.empty()) {
+        saveCancelled();
+        return false;
+    }
+    return saveSettingsTo(path);
+}
+
+bool CConfigEditor::mayClose() {
+    CBootloaderExchange& exchange = impl_->exchange;
+    if (exchange.writing() && impl_->shell.ask(Question::StopWrite) != Answer::Yes) return false;
+    // A Read would have replaced the pages anyway.
+    const bool reading = exchange.running() && !exchange.writing();
+    if (exchange.running()) {
+        exchange.stop();
+        impl_->syncBusy();
+    }
+    return reading || impl_->mayDiscardEdits();
+}
+
+bool CConfigEditor::hasUnsavedEdits() const {
+    return impl_->edited();
 }
 
 void CConfigEditor::presetSleep() {
@@ -98,7 +262,7 @@ void CConfigEditor::presetSearch() {
 void CConfigEditor::presetTracker() {
     // Button 1995 is disabled for these models; a caller that gets here
     // anyway only has the preset choice shown again.
-    if (!modelHasTrackerMode(editedModel())) {
+    if (!busy() && !modelHasTrackerMode(editedModel())) {
         showConfig();
         return;
     }
@@ -106,12 +270,14 @@ void CConfigEditor::presetTracker() {
 }
 
 void CConfigEditor::chooseModel(int modelId) {
+    if (busy()) return;
     if (const char* name = modelName(modelId)) {
         impl_->exchange.editedModel = modelId;
         impl_->shell.setModelButtonText(name);
     }
     // Also when the menu was dismissed: the pages follow the working image.
     showConfig();
+    impl_->refreshTitle();
 }
 
 void CConfigEditor::beginSave() {
@@ -127,9 +293,17 @@ bool CConfigEditor::saveSettingsTo(const std::string& path) {
     Impl& m = *impl_;
     // Without a beginSave there is nothing collected to keep to.
     const bool collected = std::exchange(m.saveCollected, false);
-    const SettingsOutcome outcome =
-        collected ? SaveSettingsFile(path, m.saveImage, m.saveModel)
-                  : SaveSettingsFile(path, m.exchange.workingImage, m.exchange.editedModel);
+    if (!collected) {
+        m.saveImage = m.exchange.workingImage;
+        m.saveModel = m.exchange.editedModel;
+    }
+    const SettingsOutcome outcome = SaveSettingsFile(path, m.saveImage, m.saveModel);
+    if (outcome.ok) {
+        m.baseline = m.saveImage;
+        m.baselineModel = m.saveModel;
+        m.setFile(path);
+        m.refreshTitle();
+    }
     m.shell.showResult(outcome.text, outcome.colour);
     return outcome.ok;
 }
@@ -153,6 +327,8 @@ bool CConfigEditor::openSettingsFrom(const std::string& path) {
         if (const char* name = modelName(impl_->exchange.editedModel))
             impl_->shell.setModelButtonText(name);
         showConfig();
+        impl_->setFile(path);
+        impl_->takeBaseline();
     }
     impl_->shell.showResult(outcome.text, outcome.colour);
     return outcome.ok;
@@ -173,6 +349,7 @@ void CConfigEditor::collectPages() {
 void CConfigEditor::onControlEvent(PageId page, int id, ControlEvent event) {
     if (page != PageId::Window) {
         impl_->rules.onControlEvent(page, id, event);
+        impl_->refreshTitle();
         return;
     }
     if (event != ControlEvent::Clicked) return;

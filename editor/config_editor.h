@@ -1,6 +1,8 @@
 // The main window's behaviour without its widgets: it owns the exchange engine
 // with its images, runs start-up, the presets, the model menu, Open and Save,
 // showConfig and collectPages, and routes control events to the page rules.
+// It keeps the window honest too: no command disturbs a running exchange, and
+// nothing the user typed is lost without a question.
 // The Qt window (CGPS_QConfigDlg) and the command-line tool drive it the same
 // way, so both behave exactly alike.
 #pragma once
@@ -10,11 +12,15 @@
 
 #include "config/result_colour.h"
 #include "editor/controls.h"
+#include "editor/questions.h"
 #include "link/bootloader_exchange.h"
 #include "link/serial_link.h"
 
+inline constexpr const char* kWindowCaption = "GPS Quelter конфигуратор v130.1.2";
+
 // What the window provides besides its controls: the status line, the model
-// button and the 20 ms timer.
+// button, the 20 ms timer, its title, questions and the file dialog. A shell
+// without a person in front of it (the command-line tool) keeps the defaults.
 class WindowShell {
 public:
     virtual ~WindowShell() = default;
@@ -23,6 +29,24 @@ public:
     virtual void setModelButtonText(const std::string& text) = 0;
     virtual void armTick() = 0;  // one-shot 20 ms, ends in CConfigEditor::onTick
     virtual void cancelTick() = 0;
+
+    // While an exchange runs the window offers none of the commands that would
+    // disturb it: Read, Write, Reset, Open, Save, the presets, the model menu.
+    // (The editor ignores them meanwhile all the same.)
+    virtual void setBusy(bool busy) { (void)busy; }
+    // The running exchange's progress, as a text ("Чтение: блок 5 из 12") and
+    // as numbers; it changes only while busy.
+    virtual void showProgress(const std::string& text, int done, int total) {
+        (void)text, (void)done, (void)total;
+    }
+    // "*" for unsaved edits, the settings file last opened or saved, the caption.
+    virtual void setTitle(const std::string& title) { (void)title; }
+    virtual Answer ask(Question question) { return questionText(question).unattended; }
+    // A settings file to open, or to save to; empty when the user cancels.
+    virtual std::string chooseSettingsFile(bool save) {
+        (void)save;
+        return {};
+    }
 };
 
 class CConfigEditor : public ControlEventSink {
@@ -34,11 +58,30 @@ public:
     // and the slider, in the window's start-up order.
     void startUp();
 
-    // Commands of the toolbar and the menu.
+    // Commands of the toolbar and the menu; while busy() they do nothing.
+    // Read asks before it replaces unsaved edits; Reset always asks, and then
+    // about unsaved edits.
     void readDevice();
     void writeDevice();
     void resetDevice();
     void onTick();
+    bool busy() const;
+
+    // Open with the shell's file dialog, or a given file (dropped on the
+    // window, named at start-up); both ask about unsaved edits first. Save
+    // with the shell's file dialog; true when the file was written.
+    void openSettings();
+    void openSettingsFile(const std::string& path);
+    bool saveSettings();
+
+    // Before the window closes (Escape, "Выход", the close box): asks to stop
+    // a running Write, and about unsaved edits; a Read is simply stopped.
+    // False: the user chose to stay.
+    bool mayClose();
+
+    // The pages (with the edited model) differ from what was last shown from
+    // a Read, an Open, a Reset or start-up, saved, or written.
+    bool hasUnsavedEdits() const;
 
     // Preset radio buttons 1991..1995 (also reached through onControlEvent).
     void presetSleep();
@@ -51,6 +94,7 @@ public:
     // other value (menu dismissed) changes nothing. Both then show the image.
     void chooseModel(int modelId);
 
+    // The steps of Save and Open, for callers with a file dialog of their own.
     // Save: beginSave clears the result and collects the pages (before the
     // file dialog); then exactly one of saveSettingsTo / saveCancelled. The
     // file holds what beginSave collected, whatever happened meanwhile.

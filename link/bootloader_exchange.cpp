@@ -39,7 +39,7 @@ constexpr FixedFrame kFixedFrames[] = {
 
 CBootloaderExchange::CBootloaderExchange(SerialLink& link, DeviceCommandOwner& owner)
     : link_(link), owner_(owner) {
-    text_.reserve(128);
+    text_.reserve(256);
 }
 
 void CBootloaderExchange::setTraceHook(std::function<void(const TraceEvent&)> hook) {
@@ -120,9 +120,18 @@ void CBootloaderExchange::onTick() {
         // The first part of a block or of the Get answer: wait for the rest.
         silentTicks_ = 0;
         owner_.armTick();
+    } else if (link_.lineLost()) {
+        // The cable was pulled: no use waiting out the silence.
+        silentTicks_ = 0;
+        giveUp();
     } else {
         onSilentTick();
     }
+}
+
+void CBootloaderExchange::stop() {
+    owner_.cancelTick();
+    endExchange(nullptr);
 }
 
 void CBootloaderExchange::processAnswer() {
@@ -194,6 +203,7 @@ void CBootloaderExchange::onAck() {
         case FrameKind::DataBlock:
             consumeByte();
             refusals_ = 0;
+            ++blocksDone_;
             blockAddress_ += kBlockSize;
             if (blockAddress_ < kEndAddress) {
                 sendFrame(FrameKind::WriteCommand);
@@ -233,6 +243,7 @@ void CBootloaderExchange::takeBlock() {
         if (inImage) readImage.bytes[offset + i] = ring_[ringRead_];
         consumeByte();
     }
+    ++blocksDone_;
     if (blockAddress_ < kEndAddress) return;
     if (readRequested_) {
         readFinished();
@@ -241,6 +252,7 @@ void CBootloaderExchange::takeBlock() {
     }
     writePhase_ = true;
     readRequested_ = false;
+    blocksDone_ = 0;
     if (prepareWrite())
         sendFrame(FrameKind::Sync);
     else

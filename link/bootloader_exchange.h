@@ -41,6 +41,18 @@ public:
 
     // The owner's 20 ms tick.
     void onTick();
+    // Ends a running exchange at once: the port closes, nothing is shown.
+    void stop();
+
+    // Where the exchange is, for the window's busy state and progress.
+    bool running() const { return running_; }
+    // A Write or a Reset is under way, its first read included.
+    bool writing() const { return running_ && !finished_ && !readCommand_; }
+    bool inWritePhase() const { return running_ && writePhase_; }
+    // Blocks of the current pass (read, or write) done, of kBlockCount.
+    int blocksDone() const { return blocksDone_; }
+    // The last command's scan ended without a tracker.
+    bool trackerNotFound() const { return trackerNotFound_; }
 
     void setTraceHook(std::function<void(const TraceEvent&)> hook);
 
@@ -52,12 +64,15 @@ public:
     int deviceModel = -1;
 
     static constexpr int kRingSize = 1024;
+    static constexpr int kBlockCount = 12;
     static constexpr int kBaudRate = 115200;
 
 private:
     // Commands: start clean, scan, and the four outcomes the engine reports.
     void startCommand(bool read);
     void scanPorts();
+    void noteRefusal(int portNumber);
+    void showNotFound();
     void readFinished();
     bool prepareWrite();
     void writeFinished();
@@ -98,6 +113,13 @@ private:
     int portNumber_ = 1;
     bool readRequested_ = false;
     bool writePhase_ = false;
+    bool readCommand_ = false;
+    int blocksDone_ = 0;
+    bool trackerNotFound_ = false;
+    // The first port of this command's scan that was there but busy or
+    // refused, and why; the text of a scan that finds nothing names it.
+    int refusedPort_ = 0;
+    PortOpenError refusal_ = PortOpenError::None;
 
     // An exchange is under way: ticks mean something only then.
     bool running_ = false;

@@ -33,10 +33,13 @@ class CCOMPort final : public SerialLink {
     int available() override;
     int fetch(std::uint8_t* ring, int& writeIndex, int ringSize) override;
     void write(const std::uint8_t* bytes, std::uint8_t length) override;
+    PortOpenError lastOpenError() const override;
+    // The device path of the port list's entry n.
+    std::string portName(int portNumber) const override;
 
     // The line went away under an open port (unplugged, hung up): the reader
     // has ended. The port stays open until close().
-    bool lineLost() const;
+    bool lineLost() const override;
 
   private:
     struct Backend;

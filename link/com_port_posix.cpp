@@ -28,6 +28,25 @@ namespace {
 constexpr int kTransmitBufferSize = 4096;
 constexpr int kReadChunk = 1024;
 
+// What an open() or flock() failure means to the user.
+PortOpenError openErrorFrom(int error) {
+    switch (error) {
+        case EBUSY:        // another opener set TIOCEXCL
+        case EWOULDBLOCK:  // another holder of the lock
+            return PortOpenError::Busy;
+        case EACCES:
+        case EPERM:
+            return PortOpenError::Denied;
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+        case ENOTDIR:
+            return PortOpenError::Absent;
+        default:
+            return PortOpenError::Other;
+    }
+}
+
 }  // namespace
 
 struct CCOMPort::Backend {
@@ -40,6 +59,7 @@ struct CCOMPort::Backend {
     termios saved{};
     bool settingsChanged = false;
     bool exclusive = false;
+    PortOpenError openError = PortOpenError::None;
 
     std::mutex rxMutex;
     std::uint8_t rx[kReceiveBufferSize];
@@ -198,6 +218,7 @@ int CCOMPort::open(int portNumber, int baud) {
         b.ports = serialPortList();
         b.listed = true;
     }
+    b.openError = PortOpenError::Absent;
     if (portNumber < 1 || portNumber > static_cast<int>(b.ports.size())) return 1;
     const std::string& path = b.ports[static_cast<std::size_t>(portNumber - 1)];
     if (path.empty()) return 1;
@@ -205,13 +226,19 @@ int CCOMPort::open(int portNumber, int baud) {
     // O_NONBLOCK: the open must not wait for a carrier; reads and writes never
     // block either, the threads wait in poll().
     b.fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (b.fd < 0) return 1;
+    if (b.fd < 0) {
+        b.openError = openErrorFrom(errno);
+        return 1;
+    }
     // The lock keeps out a second instance of this tool and cooperating
     // programs; TIOCEXCL (below) keeps out every other unprivileged open.
     if (::flock(b.fd, LOCK_EX | LOCK_NB) != 0) {
+        b.openError = openErrorFrom(errno);
         b.release();
         return 1;
     }
+    // From here on the port is there and ours; what fails is its use.
+    b.openError = PortOpenError::Other;
     if (::tcgetattr(b.fd, &b.saved) != 0) {
         b.release();
         return 2;
@@ -244,6 +271,7 @@ int CCOMPort::open(int portNumber, int baud) {
         b.release();
         return 1;
     }
+    b.openError = PortOpenError::None;
     closed_ = false;
     return 0;
 }
@@ -297,5 +325,17 @@ void CCOMPort::write(const std::uint8_t* bytes, std::uint8_t length) {
 }
 
 bool CCOMPort::lineLost() const {
-    return backend_->lost;
+    return !closed_ && backend_->lost;
+}
+
+PortOpenError CCOMPort::lastOpenError() const {
+    return backend_->openError;
+}
+
+std::string CCOMPort::portName(int portNumber) const {
+    const std::vector<std::string>& ports = backend_->ports;
+    if (portNumber >= 1 && portNumber <= static_cast<int>(ports.size()) &&
+        !ports[static_cast<std::size_t>(portNumber - 1)].empty())
+        return ports[static_cast<std::size_t>(portNumber - 1)];
+    return SerialLink::portName(portNumber);
 }

@@ -34,7 +34,11 @@ void CBootloaderExchange::startCommand(bool read) {
     running_ = false;
     show("", ResultColour::Green);
     readRequested_ = read;
+    readCommand_ = read;
     writePhase_ = false;
+    trackerNotFound_ = false;
+    refusedPort_ = 0;
+    refusal_ = PortOpenError::None;
     portNumber_ = 1;
     scanPorts();
 }
@@ -47,17 +51,46 @@ void CBootloaderExchange::scanPorts() {
     silentTicks_ = 0;
     refusals_ = 0;
     finished_ = false;
+    blocksDone_ = 0;
 
-    while (portNumber_ < kPortLimit && link_.open(portNumber_, kBaudRate) != 0) ++portNumber_;
+    while (portNumber_ < kPortLimit && link_.open(portNumber_, kBaudRate) != 0) {
+        noteRefusal(portNumber_);
+        ++portNumber_;
+    }
     if (portNumber_ >= kPortLimit) {
         portNumber_ = 1;
         running_ = false;
-        show(kTextNoConnection, ResultColour::Red);
+        trackerNotFound_ = true;
+        showNotFound();
         return;
     }
     running_ = true;
     sendFrame(FrameKind::Sync);
     answerSeen_ = false;
+}
+
+void CBootloaderExchange::noteRefusal(int portNumber) {
+    if (refusedPort_ != 0) return;
+    const PortOpenError why = link_.lastOpenError();
+    if (why == PortOpenError::Busy || why == PortOpenError::Denied) {
+        refusedPort_ = portNumber;
+        refusal_ = why;
+    }
+}
+
+// A port that is there but cannot be had is the likelier cause, and the user
+// can do something about it.
+void CBootloaderExchange::showNotFound() {
+    if (refusedPort_ == 0) {
+        show(kTextNoConnection, ResultColour::Red);
+        return;
+    }
+    const std::string name = link_.portName(refusedPort_);
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  refusal_ == PortOpenError::Busy ? kTextPortBusyFormat : kTextPortDeniedFormat,
+                  name.c_str());
+    show(text, ResultColour::Red);
 }
 
 void CBootloaderExchange::readFinished() {

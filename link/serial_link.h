@@ -3,6 +3,20 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+
+// Why the last open() failed, so that a scan that found no tracker can tell
+// the user what to do about a port that is there but could not be had. Each
+// backend maps its OS's errors onto these.
+enum class PortOpenError : std::uint8_t {
+    None,    // the last open() succeeded, or the backend cannot tell
+    Absent,  // no such port: nothing plugged in, or past the end of the list
+    Busy,    // another program holds it (POSIX: EBUSY from its TIOCEXCL, or
+             // its flock; Windows: ERROR_ACCESS_DENIED, ports being exclusive)
+    Denied,  // this user may not open it (POSIX: EACCES or EPERM; on Debian
+             // the user is not in the group dialout)
+    Other,   // it is there, but not usable as a serial port
+};
 
 class SerialLink {
 public:
@@ -29,6 +43,16 @@ public:
     // link works and must not call the link back. Set it while the link is
     // closed; a null notify turns it off. A link that never calls it leaves
     // its owner on the tick alone.
+    // Why the last open() failed; see PortOpenError.
+    virtual PortOpenError lastOpenError() const { return PortOpenError::None; }
+    // The name the user knows port n by ("/dev/ttyUSB0", "COM3"), for texts.
+    virtual std::string portName(int portNumber) const {
+        return "COM" + std::to_string(portNumber);
+    }
+    // The line went away under an open port (the cable was pulled): nothing
+    // more will arrive until it is opened again.
+    virtual bool lineLost() const { return false; }
+
     using ArrivalNotify = void (*)(void* context);
     virtual void setArrivalNotify(ArrivalNotify notify, void* context) {
         (void)notify;

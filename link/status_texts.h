@@ -8,3 +8,8 @@ inline constexpr const char* kTextBadModel = "Ошибка чтения моде
 inline constexpr const char* kTextIncompatible = "Несовместимое устройство";
 inline constexpr const char* kTextWriteOk = "Параметры записаны успешно";
 inline constexpr const char* kTextInterrupted = "Обмен с GPS Quelter прерван";
+// When no tracker was found but a port was there and could not be had; %s is
+// the port's name.
+inline constexpr const char* kTextPortBusyFormat = "Порт %s занят другой программой";
+inline constexpr const char* kTextPortDeniedFormat =
+    "Нет доступа к порту %s: добавьте себя в группу dialout";

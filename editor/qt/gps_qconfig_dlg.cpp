@@ -1,6 +1,8 @@
 #include "editor/qt/gps_qconfig_dlg.h"
 
 #include <QAbstractButton>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -9,6 +11,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QStyleOptionToolButton>
 #include <QTabWidget>
@@ -67,6 +73,13 @@ QAction* command(QObject* parent, int id, const QString& text) {
     return action;
 }
 
+// The one local file a drag carries, or an empty path.
+QString droppedFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls() || mime->urls().size() != 1) return {};
+    const QUrl url = mime->urls().constFirst();
+    return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
 }  // namespace
 
 void ModelDropButton::mousePressEvent(QMouseEvent* event) {
@@ -93,8 +106,8 @@ CGPS_QConfigDlg::CGPS_QConfigDlg(std::unique_ptr<SerialLink> own, SerialLink* bo
     : QDialog(parent),
       ownLink_(std::move(own)),
       link_(borrowed ? *borrowed : *ownLink_),
-      chooseFile_(&CGPS_QConfigDlg::chooseSettingsFile) {
-    setWindowTitle("GPS Quelter конфигуратор v130.1.2");
+      chooseFile_(&CGPS_QConfigDlg::settingsFileDialog) {
+    setWindowTitle(QString::fromUtf8(kWindowCaption));
     setWindowIcon(applicationIcon());
     // A caption with a close box only: no minimise, maximise or help button.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -134,6 +147,11 @@ CGPS_QConfigDlg::CGPS_QConfigDlg(std::unique_ptr<SerialLink> own, SerialLink* bo
     // more room, plus the bars.
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
+    // A file dropped anywhere on the window is for the window: no edit takes
+    // it as text (a dialog's edits take no drops either).
+    for (QWidget* child : findChildren<QWidget*>()) child->setAcceptDrops(false);
+    setAcceptDrops(true);
+
     tick_.setSingleShot(true);
     tick_.setInterval(kTickMs);
     connect(&tick_, &QTimer::timeout, this, [this] { editor_->onTick(); });
@@ -153,26 +171,62 @@ CGPS_QConfigDlg::~CGPS_QConfigDlg() {
 void CGPS_QConfigDlg::buildMenus() {
     auto* bar = new QMenuBar(this);
     bar->setObjectName("156");
-    QMenu* file = bar->addMenu("Файл");
-    QAction* open = command(this, 32815, "Открыть файл настроек");
-    QAction* save = command(this, 32816, "Сохранить файл настроек");
-    QAction* quit = command(this, 32817, "Выход");
-    connect(open, &QAction::triggered, this, &CGPS_QConfigDlg::onOpenSettings);
-    connect(save, &QAction::triggered, this, &CGPS_QConfigDlg::onSaveSettings);
-    connect(quit, &QAction::triggered, this, &QDialog::reject);
-    file->addActions({open, save, quit});
 
-    QMenu* device = bar->addMenu("GPS Квелтер");
-    QAction* read = command(this, 32818, "Прочитать настройки Квелтера");
-    QAction* write = command(this, 32819, "Записать настройки в Квелтер");
-    QAction* reset = command(this, 32820, "Сбросить настройки Квелтера");
-    connect(read, &QAction::triggered, this, &CGPS_QConfigDlg::onReadDevice);
-    connect(write, &QAction::triggered, this, &CGPS_QConfigDlg::onWriteDevice);
-    connect(reset, &QAction::triggered, this, &CGPS_QConfigDlg::onResetDevice);
-    device->addAction(read);
-    device->addAction(write);
+    struct Item {
+        QMenu* menu;
+        int command;
+        const char* text;  // with its mnemonic
+        QKeySequence keys;
+        void (CGPS_QConfigDlg::*slot)();
+    };
+    QMenu* file = bar->addMenu("&Файл");
+    QMenu* device = bar->addMenu("GPS &Квелтер");
+    const Item items[] = {
+        {file, 32815, "&Открыть файл настроек", QKeySequence(Qt::CTRL | Qt::Key_O),
+         &CGPS_QConfigDlg::onOpenSettings},
+        {file, 32816, "&Сохранить файл настроек", QKeySequence(Qt::CTRL | Qt::Key_S),
+         &CGPS_QConfigDlg::onSaveSettings},
+        {file, 32817, "В&ыход", {}, &CGPS_QConfigDlg::reject},
+        {device, 32818, "&Прочитать настройки Квелтера", QKeySequence(Qt::CTRL | Qt::Key_R),
+         &CGPS_QConfigDlg::onReadDevice},
+        {device, 32819, "&Записать настройки в Квелтер",
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W), &CGPS_QConfigDlg::onWriteDevice},
+        {device, 32820, "&Сбросить настройки Квелтера", {}, &CGPS_QConfigDlg::onResetDevice},
+    };
+    for (const Item& item : items) {
+        QAction* action = command(this, item.command, QString::fromUtf8(item.text));
+        action->setShortcut(item.keys);
+        connect(action, &QAction::triggered, this, item.slot);
+        if (item.command == 32820) item.menu->addSeparator();
+        item.menu->addAction(action);
+        if (item.command != 32817) exchangeCommands_ << action;
+    }
+
+    // One menu, opened by the arrow of button 8 and, from the keyboard, as
+    // "Модель устройства" in the "GPS Квелтер" menu.
+    modelMenu_ = new QMenu("&Модель устройства", this);
+    modelMenu_->setObjectName("175");
+    for (int i = 0; i < 3; ++i) {
+        modelActions_[i] =
+            command(modelMenu_, kModelItems[i].command, modelName(kModelItems[i].model));
+        modelActions_[i]->setCheckable(true);
+        modelMenu_->addAction(modelActions_[i]);
+    }
+    modelActions_[0]->setChecked(true);
+    connect(modelMenu_, &QMenu::aboutToShow, this, [this] {
+        // Check the model being edited; a model of no name keeps the menu's
+        // own mark on "RQ30".
+        const int model = editor_->editedModel();
+        const bool named = modelName(model) != nullptr;
+        for (int i = 0; i < 3; ++i)
+            modelActions_[i]->setChecked(named ? kModelItems[i].model == model : i == 0);
+    });
+    connect(modelMenu_, &QMenu::triggered, this, [this](QAction* chosen) {
+        for (int i = 0; i < 3; ++i)
+            if (chosen == modelActions_[i]) editor_->chooseModel(kModelItems[i].model);
+    });
     device->addSeparator();
-    device->addAction(reset);
+    device->addMenu(modelMenu_);
 
     // The About item: there is no window menu of the system's to put it in.
     QMenu* help = bar->addMenu("?");
@@ -216,19 +270,10 @@ void CGPS_QConfigDlg::buildToolbar(QToolBar* toolbar) {
         action->setIcon(QIcon(toolbarPixmap(b.image, face)));
         connect(action, &QAction::triggered, this, b.slot);
         toolbar->addAction(action);
+        exchangeCommands_ << action;
         // The separators stand after the save, write and reset buttons.
         if (b.command == 32780 || b.command == 32788 || b.command == 32791) toolbar->addSeparator();
     }
-
-    modelMenu_ = new QMenu(this);
-    modelMenu_->setObjectName("175");
-    for (int i = 0; i < 3; ++i) {
-        modelActions_[i] =
-            command(modelMenu_, kModelItems[i].command, modelName(kModelItems[i].model));
-        modelActions_[i]->setCheckable(true);
-        modelMenu_->addAction(modelActions_[i]);
-    }
-    modelActions_[0]->setChecked(true);
 
     modelDrop_ = new ModelDropButton(toolbar);
     modelDrop_->setObjectName("32792");
@@ -252,6 +297,7 @@ QWidget* CGPS_QConfigDlg::buildPresetRow() {
     rowLayout->setContentsMargins(0, 0, 0, 0);
 
     QGroupBox* presets = PageBuilder::groupBox("Предустановленный режим работы");
+    presets_ = presets;
     auto* buttons = new QHBoxLayout(presets);
     PageBuilder b(controls_, PageId::Window, presets);
     for (const ControlHint& hint : presetHints()) {
@@ -281,6 +327,12 @@ void CGPS_QConfigDlg::buildStatusLine(QStatusBar* statusBar) {
                              kTextWriteOk, kTextInterrupted, kSettingsSavedText,
                              kSettingsSaveFailedText, kSettingsOpenedText, kSettingsOpenFailedText})
         resultWidth = std::max(resultWidth, fm.horizontalAdvance(QString::fromUtf8(text)) + 6);
+    // A port's name is as long as it is; the usual ones fit, and the pane's
+    // tooltip holds any text whole.
+    for (const char* format : {kTextPortBusyFormat, kTextPortDeniedFormat})
+        resultWidth = std::max(
+            resultWidth,
+            fm.horizontalAdvance(QString::fromUtf8(format).replace("%s", "/dev/ttyUSB0")) + 6);
 
     for (int i = 0; i < 3; ++i) {
         panes_[i] = new StatusPane(statusBar);
@@ -292,6 +344,14 @@ void CGPS_QConfigDlg::buildStatusLine(QStatusBar* statusBar) {
     statusBar->addWidget(panes_[1]);
     statusBar->addWidget(panes_[2], 1);
 
+    // Shown while an exchange runs.
+    progress_ = new QProgressBar(statusBar);
+    progress_->setObjectName("progress");
+    progress_->setTextVisible(true);
+    progress_->setFixedWidth(fm.horizontalAdvance("Чтение: блок 12 из 12") + 24);
+    progress_->hide();
+    statusBar->addWidget(progress_);
+
     const QColor face = palette().button().color();
     panes_[0]->setBackground(face);
     panes_[1]->setBackground(rgb(kResultGreenRgb));
@@ -301,6 +361,7 @@ void CGPS_QConfigDlg::buildStatusLine(QStatusBar* statusBar) {
 
 void CGPS_QConfigDlg::showResult(const std::string& text, ResultColour colour) {
     panes_[1]->setText(QString::fromStdString(text));
+    panes_[1]->setToolTip(panes_[1]->text());
     panes_[1]->setBackground(rgb(colour == ResultColour::Green ? kResultGreenRgb : kResultRedRgb));
 }
 
@@ -321,7 +382,61 @@ void CGPS_QConfigDlg::cancelTick() {
     tick_.stop();
 }
 
-QString CGPS_QConfigDlg::chooseSettingsFile(QWidget* parent, bool save) {
+void CGPS_QConfigDlg::setBusy(bool busy) {
+    for (QAction* action : exchangeCommands_) action->setEnabled(!busy);
+    modelDrop_->setEnabled(!busy);
+    modelMenu_->menuAction()->setEnabled(!busy);
+    // The group, not the buttons: their own enabled states (1995 follows the
+    // model) are the pages' and come back as they were.
+    presets_->setEnabled(!busy);
+    progress_->setVisible(busy);
+}
+
+void CGPS_QConfigDlg::showProgress(const std::string& text, int done, int total) {
+    progress_->setRange(0, total);
+    progress_->setValue(done);
+    progress_->setFormat(QString::fromStdString(text));
+}
+
+void CGPS_QConfigDlg::setTitle(const std::string& title) {
+    setWindowTitle(QString::fromStdString(title));
+}
+
+Answer CGPS_QConfigDlg::ask(Question question) {
+    const QuestionText& q = questionText(question);
+    QMessageBox box(question == Question::SaveEdits ? QMessageBox::Question : QMessageBox::Warning,
+                    QString::fromUtf8(kWindowCaption), QString::fromUtf8(q.text),
+                    QMessageBox::NoButton, this);
+    struct Choice {
+        const char* text;
+        Answer answer;
+        QMessageBox::ButtonRole role;
+    };
+    const Choice choices[] = {
+        {q.yes, Answer::Yes, QMessageBox::AcceptRole},
+        {q.no, Answer::No, q.cancel ? QMessageBox::DestructiveRole : QMessageBox::RejectRole},
+        {q.cancel, Answer::Cancel, QMessageBox::RejectRole},
+    };
+    QPushButton* buttons[3]{};
+    for (int i = 0; i < 3; ++i) {
+        if (!choices[i].text) continue;
+        buttons[i] = box.addButton(QString::fromUtf8(choices[i].text), choices[i].role);
+        buttons[i]->setObjectName(QStringList{"yes", "no", "cancel"}[i]);
+        if (choices[i].answer == q.safest) box.setDefaultButton(buttons[i]);
+    }
+    // Escape: Cancel where there is one, otherwise No.
+    box.setEscapeButton(buttons[2] ? buttons[2] : buttons[1]);
+    box.exec();
+    for (int i = 0; i < 3; ++i)
+        if (buttons[i] && box.clickedButton() == buttons[i]) return choices[i].answer;
+    return q.cancel ? Answer::Cancel : Answer::No;
+}
+
+std::string CGPS_QConfigDlg::chooseSettingsFile(bool save) {
+    return QFile::encodeName(chooseFile_(this, save)).toStdString();
+}
+
+QString CGPS_QConfigDlg::settingsFileDialog(QWidget* parent, bool save) {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -331,24 +446,20 @@ QString CGPS_QConfigDlg::chooseSettingsFile(QWidget* parent, bool save) {
     return dialog.selectedFiles().constFirst();
 }
 
+void CGPS_QConfigDlg::openFromArguments(const QStringList& arguments) {
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i].startsWith('-')) continue;
+        editor_->openSettingsFile(QFile::encodeName(arguments[i]).toStdString());
+        return;
+    }
+}
+
 void CGPS_QConfigDlg::onOpenSettings() {
-    editor_->beginOpen();
-    const QString path = chooseFile_(this, false);
-    if (path.isEmpty())
-        editor_->openCancelled();
-    else
-        editor_->openSettingsFrom(QFile::encodeName(path).toStdString());
+    editor_->openSettings();
 }
 
 void CGPS_QConfigDlg::onSaveSettings() {
-    // The pages are collected before the dialog opens, as a cancelled save
-    // collects them too.
-    editor_->beginSave();
-    const QString path = chooseFile_(this, true);
-    if (path.isEmpty())
-        editor_->saveCancelled();
-    else
-        editor_->saveSettingsTo(QFile::encodeName(path).toStdString());
+    editor_->saveSettings();
 }
 
 void CGPS_QConfigDlg::onReadDevice() {
@@ -364,25 +475,34 @@ void CGPS_QConfigDlg::onResetDevice() {
 }
 
 void CGPS_QConfigDlg::openModelMenu() {
-    // Check the model being edited; a model of no name keeps the menu's own
-    // mark on "RQ30".
-    const int model = editor_->editedModel();
-    const bool named = modelName(model) != nullptr;
-    for (int i = 0; i < 3; ++i)
-        modelActions_[i]->setChecked(named ? kModelItems[i].model == model : i == 0);
-
     modelDrop_->setDown(true);
     QAction* chosen = modelMenu_->exec(modelDrop_->mapToGlobal(modelDrop_->rect().bottomLeft()));
     modelDrop_->setDown(false);
-    int choice = 0;  // dismissed: no model
-    for (int i = 0; i < 3; ++i)
-        if (chosen == modelActions_[i]) choice = kModelItems[i].model;
-    editor_->chooseModel(choice);
+    // A choice went to the editor with the menu's triggered(); dismissed, the
+    // pages are shown again all the same.
+    if (!chosen) editor_->chooseModel(0);
 }
 
 void CGPS_QConfigDlg::showAbout() {
     CAboutDlg about(this);
     about.exec();
+}
+
+void CGPS_QConfigDlg::reject() {
+    if (editor_ && !editor_->mayClose()) return;
+    QDialog::reject();
+}
+
+void CGPS_QConfigDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (!editor_->busy() && !droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CGPS_QConfigDlg::dropEvent(QDropEvent* event) {
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    editor_->openSettingsFile(QFile::encodeName(path).toStdString());
 }
 
 void CGPS_QConfigDlg::keyPressEvent(QKeyEvent* event) {

@@ -14,7 +14,9 @@
 #include "editor/qt/qt_controls.h"
 
 class QAction;
+class QGroupBox;
 class QMenu;
+class QProgressBar;
 class QStatusBar;
 class QTabWidget;
 class QToolBar;
@@ -48,13 +50,22 @@ class CGPS_QConfigDlg : public QDialog, public WindowShell {
     void setModelButtonText(const std::string& text) override;
     void armTick() override;
     void cancelTick() override;
+    void setBusy(bool busy) override;
+    void showProgress(const std::string& text, int done, int total) override;
+    void setTitle(const std::string& title) override;
+    Answer ask(Question question) override;
+    std::string chooseSettingsFile(bool save) override;
 
     // Asks the user for a settings file to save to (save) or open (!save);
     // an empty path is a cancelled dialog. The platform's file dialog unless
     // replaced (tests answer without a dialog).
     using FileChooser = std::function<QString(QWidget* parent, bool save)>;
     void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
-    static QString chooseSettingsFile(QWidget* parent, bool save);
+    static QString settingsFileDialog(QWidget* parent, bool save);
+
+    // The program's arguments once Qt has taken its own: the first that is
+    // not an option names a settings file to open, as Open would.
+    void openFromArguments(const QStringList& arguments);
 
     CConfigEditor& editor() { return *editor_; }
     QtControls& controls() { return controls_; }
@@ -63,6 +74,8 @@ class CGPS_QConfigDlg : public QDialog, public WindowShell {
     ModelDropButton* modelDropButton() const { return modelDrop_; }
     QTabWidget* tabs() const { return tabs_; }
     bool tickArmed() const { return tick_.isActive(); }
+    QProgressBar* progressBar() const { return progress_; }
+    QMenu* modelMenu() const { return modelMenu_; }
 
   public slots:
     void onOpenSettings();
@@ -72,9 +85,14 @@ class CGPS_QConfigDlg : public QDialog, public WindowShell {
     void onResetDevice();
     void openModelMenu();
     void showAbout();
+    // Escape, "Выход" and the close box: the editor's questions come first.
+    void reject() override;
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // A settings file dropped on the window opens as Open would open it.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     CGPS_QConfigDlg(std::unique_ptr<SerialLink> own, SerialLink* borrowed, QWidget* parent);
@@ -98,4 +116,9 @@ class CGPS_QConfigDlg : public QDialog, public WindowShell {
     ModelDropButton* modelDrop_ = nullptr;
     QMenu* modelMenu_ = nullptr;
     QAction* modelActions_[3]{};
+    QGroupBox* presets_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    // What a running exchange takes away: Read, Write, Reset, Open and Save
+    // of the menu and the toolbar.
+    QList<QAction*> exchangeCommands_;
 };

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -79,6 +80,38 @@ void GroupRadioButton::nextCheckState() {
     if (QButtonGroup* g = group()) {
         for (QAbstractButton* other : g->buttons())
             if (other != this) other->setChecked(false);
+    }
+}
+
+void GroupRadioButton::keyPressEvent(QKeyEvent* event) {
+    int step = 0;
+    switch (event->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Left:
+            step = -1;
+            break;
+        case Qt::Key_Down:
+        case Qt::Key_Right:
+            step = 1;
+            break;
+        default:
+            break;
+    }
+    QButtonGroup* g = group();
+    if (step == 0 || !g || event->modifiers() != Qt::NoModifier) {
+        QRadioButton::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    const QList<QAbstractButton*> buttons = g->buttons();
+    const auto count = buttons.size();
+    const auto self = buttons.indexOf(this);
+    for (qsizetype i = 1; i < count; ++i) {
+        QAbstractButton* next = buttons[((self + step * i) % count + count) % count];
+        if (!next->isEnabled() || !next->isVisibleTo(window())) continue;
+        next->setFocus(step < 0 ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+        next->click();
+        return;
     }
 }
 

@@ -57,6 +57,9 @@ class GroupRadioButton : public QRadioButton {
 
   protected:
     void nextCheckState() override;
+    // The arrow keys select the next or previous enabled button of the group,
+    // round at the ends, as a dialog's radio group does on Windows.
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 class QtControls : public QObject, public Controls {

@@ -1,7 +1,10 @@
 // quelter-cli against quelter-tracker-sim over a pseudo-terminal: the real
 // programs, the real port layer and the real 20 ms tick.
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -102,7 +105,8 @@ struct CliRun {
     std::string out, err;
 };
 
-CliRun runCli(std::vector<std::string> args, const fs::path& scratch) {
+// asNobody: the tool runs as the user nobody (the caller must be root).
+CliRun runCli(std::vector<std::string> args, const fs::path& scratch, bool asNobody = false) {
     const fs::path outFile = scratch.string() + ".out", errFile = scratch.string() + ".err";
     const pid_t pid = fork();
     if (pid == 0) {
@@ -110,6 +114,10 @@ CliRun runCli(std::vector<std::string> args, const fs::path& scratch) {
         const int e = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(o, STDOUT_FILENO);
         dup2(e, STDERR_FILENO);
+        constexpr uid_t kNobody = 65534;
+        if (asNobody &&
+            (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0))
+            _exit(126);
         std::vector<char*> argv{const_cast<char*>(QUELTER_CLI)};
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
@@ -320,6 +328,37 @@ TEST_F(CliTest, FailuresEndWithTheirExitStatus) {
         CliRun usage = runCli(wrong, dir / "usage");
         EXPECT_EQ(64, usage.exitCode) << wrong[0];
     }
+}
+
+// No tracker found, but a port was there: the text says why, and what to do.
+TEST_F(CliTest, BusyOrForbiddenPortIsNamed) {
+    Simulator sim({});
+    const std::string port = sim.path();
+
+    // Another program holds the port's lock.
+    const int holder = open(port.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+    const CliRun busy = runCli({"read", "--port", port}, dir / "busy");
+    close(holder);
+    EXPECT_EQ(1, busy.exitCode) << busy.err;
+    EXPECT_NE(std::string::npos, busy.err.find("Порт " + port + " занят другой программой"))
+        << busy.err;
+
+    // A user who may not open the device node: as root, the tool runs as
+    // nobody; any other user takes the node's permissions away meanwhile.
+    const bool root = geteuid() == 0;
+    struct stat before {};
+    ASSERT_EQ(stat(port.c_str(), &before), 0);
+    if (!root) {
+        ASSERT_EQ(chmod(port.c_str(), 0), 0);
+    }
+    const CliRun denied = runCli({"read", "--port", port}, dir / "denied", root);
+    if (!root) chmod(port.c_str(), before.st_mode & 07777);
+    EXPECT_EQ(1, denied.exitCode) << denied.err;
+    EXPECT_NE(std::string::npos,
+              denied.err.find("Нет доступа к порту " + port + ": добавьте себя в группу dialout"))
+        << denied.err;
 }
 
 TEST_F(CliTest, TraceShowsEveryFrameAndAnswer) {

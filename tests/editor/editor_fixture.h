@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,22 @@ class RecordingShell : public WindowShell {
     void setModelButtonText(const std::string& text) override { modelTexts.push_back(text); }
     void armTick() override { tickArmed = true; }
     void cancelTick() override { tickArmed = false; }
+    void setBusy(bool on) override { busy = on; }
+    void showProgress(const std::string& text, int, int) override { progress.push_back(text); }
+    void setTitle(const std::string& text) override { title = text; }
+    // Answers from `answers` in turn; with none left, what a shell without a
+    // person answers.
+    Answer ask(Question question) override {
+        asked.push_back(question);
+        if (answers.empty()) return WindowShell::ask(question);
+        const Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::string chooseSettingsFile(bool save) override {
+        chooserCalls.push_back(save);
+        return chosenFile;
+    }
 
     std::string result = "(none)";
     ResultColour resultColour = ResultColour::Green;
@@ -30,6 +47,13 @@ class RecordingShell : public WindowShell {
     std::string version;
     std::vector<std::string> modelTexts;
     bool tickArmed = false;
+    bool busy = false;
+    std::vector<std::string> progress;
+    std::string title;
+    std::vector<Question> asked;
+    std::deque<Answer> answers;
+    std::string chosenFile;
+    std::vector<bool> chooserCalls;  // save (true) or open (false), in order
 };
 
 // No port opens: for everything that does not talk to a tracker.

@@ -4,6 +4,9 @@
 // the tracker in process; one goes through the window's real serial port to a
 // simulated tracker behind a pseudo-terminal.
 #include <QAction>
+#include <QGroupBox>
+#include <QMenu>
+#include <QProgressBar>
 #include <QToolBar>
 #include <memory>
 
@@ -54,11 +57,62 @@ class DeviceExchangeTest : public QObject {
 
     QString result() const { return window->statusPane(1)->text(); }
 
+    // Whether each command an exchange takes away is offered: Read, Write,
+    // Reset, Open and Save in the menu and the toolbar, the model menu both
+    // ways, and the presets.
+    QList<bool> offered() const {
+        QList<bool> on;
+        for (int id : {32815, 32816, 32818, 32819, 32820, 32782, 32780, 32786, 32788, 32791})
+            on << window->findChild<QAction*>(QString::number(id))->isEnabled();
+        on << window->modelDropButton()->isEnabled()
+           << window->modelMenu()->menuAction()->isEnabled()
+           << window->controls().widget(PageId::Window, 1991)->isEnabled();
+        return on;
+    }
+
   private slots:
     void cleanup() {
         window.reset();
         link.reset();
         sim.reset();
+    }
+
+    // Ctrl+R reads; meanwhile no command that would disturb the exchange is
+    // offered, and the status line counts the blocks.
+    void readFromTheKeyboardTakesTheCommandsAwayUntilItEnds() {
+        start(0x70);
+        QCOMPARE(offered(), QList<bool>(13, true));
+        QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
+        QCOMPARE(offered(), QList<bool>(13, false));
+        QVERIFY(window->progressBar()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(window->progressBar()->value() >= 6, kExchangeMs);
+        QCOMPARE(window->progressBar()->text(),
+                 QString("Чтение: блок %1 из 12").arg(window->progressBar()->value()));
+        QTRY_COMPARE_WITH_TIMEOUT(result(), QString("Параметры прочитаны успешно"), kExchangeMs);
+        QTRY_COMPARE_WITH_TIMEOUT(offered(), QList<bool>(13, true), kExchangeMs);
+        QVERIFY(!window->progressBar()->isVisible());
+        // The preset the model does not have stays unoffered.
+        QVERIFY(!window->controls().widget(PageId::Window, 1995)->isEnabled());
+    }
+
+    // Closing during a Write asks; "no" keeps it writing, "yes" stops it.
+    void closingDuringAWriteAsks() {
+        start(0x11);
+        press(32788);
+        QTRY_VERIFY_WITH_TIMEOUT(sim->framesSeen(SimFrame::DataBlock) >= 2, kExchangeMs);
+        QString asked;
+        answerQuestion(window.get(), "no", &asked);
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+        QVERIFY(asked.startsWith("Идёт запись настроек в GPS Quelter."));
+        QVERIFY(window->isVisible());
+        QVERIFY(window->editor().busy());
+
+        answerQuestion(window.get(), "yes");
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+        QVERIFY(!window->isVisible());
+        QVERIFY(!window->editor().busy());
+        QVERIFY(!link->isOpen());
+        QVERIFY(sim->framesSeen(SimFrame::DataBlock) < 12);
     }
 
     void readShowsTheTracker() {
@@ -136,7 +190,11 @@ class DeviceExchangeTest : public QObject {
     void resetWritesTheDefaults() {
         start(0x11);
         const PageAccess main{*window, PageId::Main};
+        QString asked;
+        answerQuestion(window.get(), "yes", &asked);
         press(32791);
+        QCOMPARE(asked, QString("Записать в GPS Quelter заводские настройки? Телефоны и все "
+                                "настройки трекера будут заменены."));
         QCOMPARE(main.text(1034), QString());
         QTRY_COMPARE_WITH_TIMEOUT(result(), QString("Параметры записаны успешно"), kExchangeMs);
         QCOMPARE(QByteArray::fromStdString(GetText(trackerImage(*sim), Field::QuelterName)),

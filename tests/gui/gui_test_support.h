@@ -3,8 +3,11 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QString>
 #include <QTabWidget>
+#include <QTimer>
 #include <QtTest>
 
 #include "editor/qt/gps_qconfig_dlg.h"
@@ -36,6 +39,37 @@ inline bool showActive(QWidget* window) {
     window->show();
     QApplication::setActiveWindow(window);
     return QTest::qWaitForWindowActive(window);
+}
+
+// Runs `answer` on the next popup or modal window to appear, from the event
+// loop (menus and dialogs block the caller while open). The timer belongs to
+// `owner` and goes with it.
+template <typename Answer>
+void whenOpened(QObject* owner, Answer answer) {
+    auto* timer = new QTimer(owner);
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
+        QWidget* w = QApplication::activePopupWidget();
+        if (!w) w = QApplication::activeModalWidget();
+        if (!w || !w->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        answer(w);
+    });
+    timer->start();
+}
+
+// Answers the window's next question with its button "yes", "no" or
+// "cancel", as a user clicks it; `asked` gets the question's text.
+inline void answerQuestion(QObject* owner, const QString& button, QString* asked = nullptr) {
+    whenOpened(owner, [button, asked](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        QVERIFY2(box, "no question asked");
+        if (asked) *asked = box->text();
+        auto* b = box->findChild<QPushButton*>(button);
+        QVERIFY2(b, qPrintable(button));
+        QTest::mouseClick(b, Qt::LeftButton);
+    });
 }
 
 // Widgets of a window's page, found by id, with the page brought to front.

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabBar>
@@ -49,9 +50,10 @@ std::pair<int, int> colouredPixels(StatusPane* pane, const QColor& colour) {
     return {inside, outside};
 }
 
+// A menu of the menu bar by its title as shown (without the mnemonic's "&").
 QMenu* topMenu(QWidget* window, const QString& title) {
     for (QAction* a : window->findChild<QMenuBar*>()->actions())
-        if (a->text() == title) return a->menu();
+        if (QString(a->text()).remove('&') == title) return a->menu();
     return nullptr;
 }
 
@@ -72,21 +74,9 @@ class WindowTest : public QObject {
 
     PageAccess page(PageId p) { return {*window, p}; }
 
-    // Runs `answer` on the next popup or modal window to appear, from the
-    // event loop (menus and dialogs block the caller while open).
     template <typename Answer>
     void whenOpened(Answer answer) {
-        auto* timer = new QTimer(window.get());
-        timer->setInterval(20);
-        connect(timer, &QTimer::timeout, timer, [timer, answer] {
-            QWidget* w = QApplication::activePopupWidget();
-            if (!w) w = QApplication::activeModalWidget();
-            if (!w || !w->isVisible()) return;
-            timer->stop();
-            timer->deleteLater();
-            answer(w);
-        });
-        timer->start();
+        ::whenOpened(window.get(), answer);
     }
 
     // Opens the model menu as a user does, with the arrow of button 8, and
@@ -158,11 +148,18 @@ class WindowTest : public QObject {
     }
 
     void menusAndToolbar() {
+        // Every item has its mnemonic; the model menu is reachable from the
+        // keyboard as an item of its own.
+        QStringList titles;
+        for (QAction* a : window->findChild<QMenuBar*>()->actions()) titles << a->text();
+        QCOMPARE(titles, QStringList({"&Файл", "GPS &Квелтер", "?"}));
         QCOMPARE(itemTexts(topMenu(window.get(), "Файл")),
-                 QStringList({"Открыть файл настроек", "Сохранить файл настроек", "Выход"}));
+                 QStringList({"&Открыть файл настроек", "&Сохранить файл настроек", "В&ыход"}));
         QCOMPARE(itemTexts(topMenu(window.get(), "GPS Квелтер")),
-                 QStringList({"Прочитать настройки Квелтера", "Записать настройки в Квелтер", "-",
-                              "Сбросить настройки Квелтера"}));
+                 QStringList({"&Прочитать настройки Квелтера", "&Записать настройки в Квелтер", "-",
+                              "&Сбросить настройки Квелтера", "-", "&Модель устройства"}));
+        QCOMPARE(topMenu(window.get(), "GPS Квелтер")->actions().last()->menu(),
+                 window->modelMenu());
         QCOMPARE(itemTexts(topMenu(window.get(), "?")),
                  QStringList({"&О проекте QuelterConfig..."}));
 
@@ -291,6 +288,119 @@ class WindowTest : public QObject {
         QCOMPARE(window->result(), int(QDialog::Rejected));
     }
 
+    // With an edit on the pages, closing asks first: "cancel" keeps the window
+    // and the edit, "no" lets both go.
+    void closingWithEditsAsks() {
+        const PageAccess main = page(PageId::Main);
+        main.replace(1034, "Гараж");
+        QString asked;
+        answerQuestion(window.get(), "cancel", &asked);
+        QTest::keyClick(main.edit(1034), Qt::Key_Escape);
+        QCOMPARE(asked, QString("Изменения настроек не сохранены в файл. Сохранить их?"));
+        QVERIFY(window->isVisible());
+        QCOMPARE(main.text(1034), QString("Гараж"));
+
+        answerQuestion(window.get(), "cancel");
+        QVERIFY(!window->close());  // the close box
+        QVERIFY(window->isVisible());
+
+        answerQuestion(window.get(), "no");
+        QTest::keyClick(main.edit(1034), Qt::Key_Escape);
+        QVERIFY(!window->isVisible());
+    }
+
+    // The shortcuts work wherever the focus is.
+    void shortcuts() {
+        QList<bool> dialogs;
+        window->setFileChooser([&](QWidget*, bool save) {
+            dialogs << save;
+            return QString();
+        });
+        QLineEdit* name = page(PageId::Main).edit(1034);
+        name->setFocus();
+        QTest::keyClick(name, Qt::Key_O, Qt::ControlModifier);
+        QTest::keyClick(name, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(dialogs, QList<bool>({false, true}));
+        for (QKeyCombination keys : {Qt::CTRL | Qt::Key_R, Qt::CTRL | Qt::SHIFT | Qt::Key_W}) {
+            window->showResult("", ResultColour::Green);
+            QTest::keyClick(name, keys.key(), keys.keyboardModifiers());
+            QCOMPARE(window->statusPane(1)->text(),
+                     QString("Подключения GPS Quelter к ПК не обнаружено"));
+        }
+    }
+
+    // Alt+К opens "GPS Квелтер", М its model menu; Down and Enter pick RQ10.
+    void modelMenuFromTheKeyboard() {
+        QTest::sendKeyEvent(QTest::Click, window.get(), Qt::Key(0x041A), QString("к"),
+                            Qt::AltModifier);
+        QTRY_COMPARE(QApplication::activePopupWidget(), topMenu(window.get(), "GPS Квелтер"));
+        QTest::sendKeyEvent(QTest::Click, QApplication::activePopupWidget(), Qt::Key(0x041C),
+                            QString("м"), Qt::NoModifier);
+        QTRY_COMPARE(QApplication::activePopupWidget(), window->modelMenu());
+        QCOMPARE(window->modelMenu()->activeAction()->text(), QString("RQ30"));
+        QTest::keyClick(window->modelMenu(), Qt::Key_Down);
+        QTest::keyClick(window->modelMenu(), Qt::Key_Return);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(window->editor().editedModel(), 0x70);
+        QCOMPARE(window->modelButton()->text(), QString("RQ10"));
+    }
+
+    // Arrow keys select within a radio group, round at the ends and past a
+    // disabled button, and the editor hears each choice as a click.
+    void arrowKeysSelectWithinARadioGroup() {
+        const PageAccess presets = page(PageId::Window);
+        auto checked = [this] {
+            return window->controls().checkedRadio(PageId::Window, 1991, 1995);
+        };
+        presets.get(1991)->setFocus();
+        QTest::keyClick(presets.get(1991), Qt::Key_Right);
+        QTest::keyClick(presets.get(1992), Qt::Key_Right);
+        QCOMPARE(checked(), 1993);
+        QVERIFY(presets.get(1993)->hasFocus());
+        QVERIFY(page(PageId::Sensors).checked(1277));  // the Guard preset ran
+
+        window->editor().chooseModel(0x70);  // no Tracker mode: 1995 is disabled
+        QTest::keyClick(presets.get(1993), Qt::Key_Down);
+        QTest::keyClick(presets.get(1994), Qt::Key_Down);
+        QCOMPARE(checked(), 1991);
+        QTest::keyClick(presets.get(1991), Qt::Key_Up);
+        QCOMPARE(checked(), 1994);
+        QVERIFY(presets.get(1994)->hasFocus());
+    }
+
+    // A settings file dropped on the window, even over an edit, or named on
+    // the command line, opens as Open would open it.
+    void filesFromOutsideOpen() {
+        const QString path = dir.filePath("dropped.ini");
+        const PageAccess main = page(PageId::Main);
+        main.replace(1034, "Дача");
+        window->setFileChooser([&](QWidget*, bool) { return path; });
+        window->onSaveSettings();
+        main.replace(1034, "Гараж");
+
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(path)});
+        mime.setText(path);
+        const QPoint at = main.edit(1034)->mapTo(window.get(), main.edit(1034)->rect().center());
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window->windowHandle(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        answerQuestion(window.get(), "no");
+        QApplication::sendEvent(window->windowHandle(), &drop);
+        QCOMPARE(window->statusPane(1)->text(), QString("Файл открыт успешно"));
+        QCOMPARE(main.text(1034), QString("Дача"));
+        QCOMPARE(window->windowTitle(), QString("dropped.ini — GPS Quelter конфигуратор v130.1.2"));
+
+        window = std::make_unique<CGPS_QConfigDlg>();
+        QVERIFY(showActive(window.get()));
+        window->openFromArguments({"quelter-config", "--verbose", path});
+        QCOMPARE(window->statusPane(1)->text(), QString("Файл открыт успешно"));
+        QCOMPARE(page(PageId::Main).text(1034), QString("Дача"));
+        window->openFromArguments({"quelter-config", dir.filePath("missing.ini")});
+        QCOMPARE(window->statusPane(1)->text(), QString("Ошибка загрузки файла"));
+    }
+
     void exitItemCloses() {
         topMenu(window.get(), "Файл")->actions().at(2)->trigger();
         QVERIFY(!window->isVisible());
@@ -343,15 +453,22 @@ class WindowTest : public QObject {
         QCOMPARE(window->statusPane(1)->background(), kRed);
 
         main.replace(1034, "Гараж");
+        answerQuestion(window.get(), "no");
         topMenu(window.get(), "Файл")->actions().at(0)->trigger();
         QVERIFY(!askedToSave);
         QCOMPARE(window->statusPane(1)->text(), QString("Ошибка загрузки файла"));
         QCOMPARE(main.text(1034), QString("Гараж"));
 
         answer = path;
+        answerQuestion(window.get(), "no");
         topMenu(window.get(), "Файл")->actions().at(0)->trigger();
         QCOMPARE(window->statusPane(1)->text(), QString("Файл открыт успешно"));
         QCOMPARE(main.text(1034), QString("Дача"));
+        // The title names the file, and marks an edit since.
+        QCOMPARE(window->windowTitle(), QString("tracker.ini — GPS Quelter конфигуратор v130.1.2"));
+        main.replace(1034, "Гараж");
+        QCOMPARE(window->windowTitle(),
+                 QString("*tracker.ini — GPS Quelter конфигуратор v130.1.2"));
     }
 
     // The platform dialog itself: both filters, ".ini" added to a bare name.

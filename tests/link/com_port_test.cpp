@@ -1,6 +1,9 @@
 // The POSIX serial port over pseudo-terminals, with its two threads running.
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <numeric>
 
@@ -168,6 +171,56 @@ TEST_F(PortOverPty, CloseGivesBackTheLineSettingsItChanged) {
     EXPECT_EQ(after.c_oflag, before.c_oflag);
     EXPECT_EQ(after.c_cflag, before.c_cflag);
     EXPECT_EQ(after.c_lflag, before.c_lflag);
+}
+
+// Runs `body` in a child process that may not open `path`, as a user outside
+// the port's group: as root (who may open anything) the child becomes nobody;
+// any other user takes the permissions off the device node meanwhile. Gives
+// the child's exit status, or -1.
+template <typename Body>
+int withoutAccess(const std::string& path, Body body) {
+    const bool root = ::geteuid() == 0;
+    struct stat before {};
+    if (::stat(path.c_str(), &before) != 0) return -1;
+    if (!root && ::chmod(path.c_str(), 0) != 0) return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        if (root &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+            ::_exit(100);
+        ::_exit(body());
+    }
+    int status = 0;
+    const bool waited = child > 0 && ::waitpid(child, &status, 0) == child;
+    if (!root) ::chmod(path.c_str(), before.st_mode & 07777);
+    return waited && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The scan tells the user why a port that is there could not be had.
+TEST_F(PortOverPty, RefusedOpensSayWhy) {
+    ::setenv("QUELTER_PORTS", ("/nonexistent/ttyUSB9:" + pty.path).c_str(), 1);
+    EXPECT_EQ(port.open(1, 115200), 1);
+    EXPECT_EQ(port.lastOpenError(), PortOpenError::Absent);
+    EXPECT_EQ(port.portName(2), pty.path);
+
+    // Another program holds the port's lock.
+    const int other = ::open(pty.path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(port.open(2, 115200), 1);
+    EXPECT_EQ(port.lastOpenError(), PortOpenError::Busy);
+    ::close(other);
+    ASSERT_EQ(port.open(2, 115200), 0);
+    EXPECT_EQ(port.lastOpenError(), PortOpenError::None);
+    port.close();
+
+    // A user who may not open the device node.
+    const int why = withoutAccess(pty.path, [] {
+        CCOMPort denied;
+        return denied.open(2, 115200) == 1 ? static_cast<int>(denied.lastOpenError()) : 99;
+    });
+    EXPECT_EQ(why, static_cast<int>(PortOpenError::Denied));
 }
 
 }  // namespace

@@ -124,4 +124,61 @@ TEST(Commands, SecondWriteRightAfterAWriteOpensTheTrackersPortAgain) {
     EXPECT_EQ(bench.sim.framesSeen(SimFrame::DataBlock), 24);
 }
 
+// A scan that finds no tracker names the first port that was there but could
+// not be had, whatever the other ports did; silence on a port does not make
+// the scan forget.
+TEST(Commands, ScanThatFindsNothingSaysWhyAPortWasRefused) {
+    using P = SimulatedLink::Port;
+    const Shown busy{"Порт COM1 занят другой программой", ResultColour::Red};
+    const Shown denied{"Нет доступа к порту COM2: добавьте себя в группу dialout",
+                       ResultColour::Red};
+    const Shown busyAfterSilence{"Порт COM3 занят другой программой", ResultColour::Red};
+    const struct {
+        std::vector<P> ports;  // COM1 upwards; the rest are absent
+        Shown shown;
+    } cases[] = {
+        {{}, kNoConnection},
+        {{P::Busy, P::Denied}, busy},
+        {{P::Absent, P::Denied, P::Busy}, denied},
+        {{P::Silent, P::Absent, P::Busy}, busyAfterSilence},
+        {{P::Busy, P::Tracker}, kReadOk},
+    };
+    for (const auto& c : cases) {
+        ExchangeBench bench(kModelRQ30, 0);
+        for (std::size_t i = 0; i < c.ports.size(); ++i)
+            bench.link.setPort(static_cast<int>(i) + 1, c.ports[i]);
+        bench.engine.readDevice();
+        bench.run();
+        EXPECT_EQ(bench.owner.last(), c.shown) << c.ports.size();
+        EXPECT_EQ(bench.engine.trackerNotFound(), c.shown != kReadOk) << c.ports.size();
+        EXPECT_FALSE(bench.link.isOpen());
+    }
+}
+
+// The cable pulled in the middle of a Read ends it on the next tick, not
+// after a second of silence; pulled before the tracker answered, the scan
+// goes on to the next port as after silence.
+TEST(Commands, PulledCableEndsTheExchangeAtOnce) {
+    ExchangeBench bench;
+    bench.engine.readDevice();
+    while (bench.owner.armed && bench.engine.blocksDone() < 3) {
+        bench.owner.armed = false;
+        bench.engine.onTick();
+    }
+    ASSERT_EQ(bench.engine.blocksDone(), 3);
+    bench.link.pullCable();
+    EXPECT_EQ(bench.run(), 1);
+    EXPECT_EQ(bench.owner.last(), kInterrupted);
+    EXPECT_FALSE(bench.link.isOpen());
+    EXPECT_FALSE(bench.engine.running());
+
+    ExchangeBench second(kModelRQ30, 2);
+    second.link.setPort(1, SimulatedLink::Port::Silent);
+    second.engine.readDevice();
+    second.link.pullCable();
+    second.run();
+    EXPECT_EQ(second.link.openAttempts(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(second.owner.last(), kReadOk);
+}
+
 }  // namespace

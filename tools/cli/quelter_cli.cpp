@@ -55,7 +55,7 @@ Options:
 
 Exit status:
   0   success
-  1   no tracker found
+  1   no tracker found (the text says when a port was busy or not allowed)
   2   incompatible model, or the tracker reported an unknown model id
   3   the exchange stopped before its end
   4   a settings file could not be read or written (no port is opened then)
@@ -171,9 +171,10 @@ void runExchange(CConfigEditor& editor, HeadlessShell& shell) {
 }
 
 // The outcome of a device command, from the text it left in the result pane.
-int deviceOutcome(const HeadlessShell& shell, const char* successText) {
+int deviceOutcome(CConfigEditor& editor, const HeadlessShell& shell, const char* successText) {
     if (shell.result == successText && shell.resultColour == ResultColour::Green) return kExitOk;
-    if (shell.result == kTextNoConnection) return kExitNoTracker;
+    // The text says why: nothing there, or a port busy or not allowed.
+    if (editor.exchange().trackerNotFound()) return kExitNoTracker;
     if (shell.result == kTextIncompatible || shell.result == kTextBadModel) return kExitModel;
     if (shell.result.empty()) std::cerr << kTextInterrupted << '\n';
     return kExitStopped;
@@ -212,13 +213,13 @@ int run(const Options& o) {
         if (!editor.openSettingsFrom(o.file)) return kExitFile;
         editor.writeDevice();
         runExchange(editor, shell);
-        return deviceOutcome(shell, kTextWriteOk);
+        return deviceOutcome(editor, shell, kTextWriteOk);
     }
     if (o.command == "reset") {
         editor.chooseModel(o.model.empty() ? kModelRQ30 : modelIdFromName(o.model));
         editor.resetDevice();
         runExchange(editor, shell);
-        return deviceOutcome(shell, kTextWriteOk);
+        return deviceOutcome(editor, shell, kTextWriteOk);
     }
 
     editor.readDevice();
@@ -229,7 +230,7 @@ int run(const Options& o) {
     std::snprintf(model, sizeof model, "Модель устройства: %s (0x%02X)", name ? name : "?",
                   static_cast<unsigned>(editor.editedModel()) & 0xFFu);
     if (!shell.version.empty()) std::cerr << model << '\n';
-    const int outcome = deviceOutcome(shell, kTextReadOk);
+    const int outcome = deviceOutcome(editor, shell, kTextReadOk);
     if (outcome != kExitOk) return outcome;
 
     editor.beginSave();

@@ -15,9 +15,25 @@ void SimulatedLink::setPort(int portNumber, Port kind) {
 int SimulatedLink::open(int portNumber, int /*baud*/) {
     attempts_.push_back(portNumber);
     if (open_ != 0) close();
-    if (portNumber < 1 || portNumber >= static_cast<int>(ports_.size()) ||
-        ports_[static_cast<std::size_t>(portNumber)] == Port::Absent)
-        return 1;
+    const Port kind = portNumber >= 1 && portNumber < static_cast<int>(ports_.size())
+                          ? ports_[static_cast<std::size_t>(portNumber)]
+                          : Port::Absent;
+    switch (kind) {
+        case Port::Absent:
+            openError_ = PortOpenError::Absent;
+            return 1;
+        case Port::Busy:
+            openError_ = PortOpenError::Busy;
+            return 1;
+        case Port::Denied:
+            openError_ = PortOpenError::Denied;
+            return 1;
+        case Port::Silent:
+        case Port::Tracker:
+            break;
+    }
+    openError_ = PortOpenError::None;
+    lost_ = false;
     open_ = portNumber;
     quietLooks_ = 0;
     // A frame the tracker had half-received when the host went away is forgotten.
@@ -34,8 +50,15 @@ void SimulatedLink::close() {
     holding_ = false;
 }
 
+void SimulatedLink::pullCable() {
+    lost_ = true;
+    // Whatever the tracker was still saying is gone with the cable.
+    queue_.clear();
+    holding_ = false;
+}
+
 int SimulatedLink::available() {
-    if (open_ == 0) return 0;
+    if (open_ == 0 || lost_) return 0;
     ++looks_;
     if (holding_ && looks_ >= releaseAt_) holding_ = false;
     // A host that sent nothing for three looks has been quiet a while (longer
@@ -60,7 +83,7 @@ int SimulatedLink::fetch(std::uint8_t* ring, int& writeIndex, int ringSize) {
 }
 
 void SimulatedLink::write(const std::uint8_t* bytes, std::uint8_t length) {
-    if (open_ == 0 || !bytes) return;
+    if (open_ == 0 || !bytes || lost_) return;
     quietLooks_ = 0;
     if (ports_[static_cast<std::size_t>(open_)] == Port::Tracker)
         sim_.receive(bytes, length, *this);

@@ -14,7 +14,8 @@
 
 class SimulatedLink final : public SerialLink, private TrackerOutput {
   public:
-    enum class Port : std::uint8_t { Absent, Silent, Tracker };
+    // Busy and Denied do not open either, and say why.
+    enum class Port : std::uint8_t { Absent, Silent, Tracker, Busy, Denied };
 
     explicit SimulatedLink(TrackerSim& sim, int trackerPort = 1);
 
@@ -28,6 +29,12 @@ class SimulatedLink final : public SerialLink, private TrackerOutput {
     int available() override;
     int fetch(std::uint8_t* ring, int& writeIndex, int ringSize) override;
     void write(const std::uint8_t* bytes, std::uint8_t length) override;
+    PortOpenError lastOpenError() const override { return openError_; }
+    bool lineLost() const override { return open_ != 0 && lost_; }
+
+    // The cable is pulled: nothing more arrives on the open port, and it says
+    // so, until the next open().
+    void pullCable();
 
     // Every port number open() was asked for, in order.
     const std::vector<int>& openAttempts() const { return attempts_; }
@@ -44,6 +51,8 @@ class SimulatedLink final : public SerialLink, private TrackerOutput {
     int open_ = 0;
     std::vector<int> attempts_;
     int closes_ = 0;
+    PortOpenError openError_ = PortOpenError::None;
+    bool lost_ = false;
     std::size_t visible() const { return holding_ ? heldFrom_ : queue_.size(); }
 
     // Answers not yet drained; from heldFrom_ on they wait out a pause until
