@@ -32,23 +32,6 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-// The whole file, or false if it cannot be opened or a read fails (a
-// directory opens on some systems and fails only when read).
-bool readWholeFile(const std::string& path, std::string& out) {
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file) return false;
-    constexpr std::size_t kChunk = 1 << 20;
-    std::size_t used = 0;
-    for (;;) {
-        out.resize(used + kChunk);
-        const std::size_t got = std::fread(out.data() + used, 1, kChunk, file.get());
-        used += got;
-        if (got < kChunk) break;
-    }
-    out.resize(used);
-    return !std::ferror(file.get());
-}
-
 // Collects output into large blocks so that writing many short pieces stays
 // cheap, and remembers whether any write failed.
 class BlockWriter {
@@ -137,9 +120,9 @@ void CSettingsFile::SetValue(std::string_view section, std::string_view key,
     AddSection(section).AddKey(key).SetValue(value);
 }
 
-bool CSettingsFile::Load(const std::string& path, bool keepExisting) {
+bool CSettingsFile::Load(const std::string& path, bool keepExisting, std::size_t maxBytes) {
     std::string text;
-    if (!readWholeFile(path, text)) return false;
+    if (!ReadRegularFile(path, maxBytes, text)) return false;
     if (!keepExisting) Clear();
     parse(text);
     return true;
@@ -175,7 +158,12 @@ void CSettingsFile::parse(std::string_view text) {
 bool CSettingsFile::Save(const std::string& path, SaveMode mode) const {
     FilePtr file(std::fopen(path.c_str(), mode == SaveMode::CreateNew ? "wbx" : "wb"));
     if (!file) return false;
-    BlockWriter out(file.get());
+    const bool written = Save(file.get());
+    return std::fclose(file.release()) == 0 && written;
+}
+
+bool CSettingsFile::Save(std::FILE* file) const {
+    BlockWriter out(file);
     for (const auto& section : sections_) {
         out.put("[");
         out.put(section->Name());
@@ -187,6 +175,5 @@ bool CSettingsFile::Save(const std::string& path, SaveMode mode) const {
             out.put("\r\n");
         }
     }
-    const bool written = out.finish();
-    return std::fclose(file.release()) == 0 && written;
+    return out.finish();
 }
