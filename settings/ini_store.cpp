@@ -1,5 +1,11 @@
 #include "settings/ini_store.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#endif
+
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -31,6 +37,23 @@ struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// A file opened for writing; with createNew, only one that did not exist.
+// The C runtime on Windows ignores fopen's "x", so the exclusive create is
+// asked of the OS there.
+std::FILE* openForWriting(const std::string& path, bool createNew) {
+#ifdef _WIN32
+    if (createNew) {
+        const int fd =
+            ::_open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+        if (fd < 0) return nullptr;
+        std::FILE* file = ::_fdopen(fd, "wb");
+        if (!file) ::_close(fd);
+        return file;
+    }
+#endif
+    return std::fopen(path.c_str(), createNew ? "wbx" : "wb");
+}
 
 // Collects output into large blocks so that writing many short pieces stays
 // cheap, and remembers whether any write failed.
@@ -156,7 +179,7 @@ void CSettingsFile::parse(std::string_view text) {
 }
 
 bool CSettingsFile::Save(const std::string& path, SaveMode mode) const {
-    FilePtr file(std::fopen(path.c_str(), mode == SaveMode::CreateNew ? "wbx" : "wb"));
+    FilePtr file(openForWriting(path, mode == SaveMode::CreateNew));
     if (!file) return false;
     const bool written = Save(file.get());
     return std::fclose(file.release()) == 0 && written;

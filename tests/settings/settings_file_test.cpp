@@ -466,7 +466,9 @@ TEST(SettingsFile, SaveReplacesTheFileAndKeepsItsLinkAndMode) {
     const std::string real = dir.write("real.ini", std::string(100000, 'x'));
     std::filesystem::permissions(
         real, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-    std::filesystem::create_symlink("real.ini", dir.file("link.ini"));
+    std::error_code noLinks;
+    std::filesystem::create_symlink("real.ini", dir.file("link.ini"), noLinks);
+    if (noLinks) GTEST_SKIP() << "this system makes no symbolic links";
 
     const DeviceConfig image = sampleImage(7);
     ASSERT_TRUE(SaveSettingsFile(dir.file("link.ini"), image, kModelRQ10).ok);
