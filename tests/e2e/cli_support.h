@@ -4,16 +4,19 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "config/device_config.h"
@@ -81,12 +84,18 @@ class Simulator {
 };
 
 struct CliRun {
-    int exitCode = -1;
+    int exitCode = -1;  // -1 also when it had to be killed at the deadline
     std::string out, err;
+    long maxResidentKiB = 0;
+    double seconds = 0;
 };
 
-inline CliRun runCli(std::vector<std::string> args, const fs::path& scratch) {
+// Runs quelter-cli and waits for it, at most until the deadline; a run that
+// is still going then is killed and counts as failed.
+inline CliRun runCli(std::vector<std::string> args, const fs::path& scratch,
+                     std::chrono::seconds deadline = std::chrono::seconds(60)) {
     const fs::path outFile = scratch.string() + ".out", errFile = scratch.string() + ".err";
+    const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
         const int o = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -100,9 +109,21 @@ inline CliRun runCli(std::vector<std::string> args, const fs::path& scratch) {
         _exit(127);
     }
     int status = 0;
-    waitpid(pid, &status, 0);
+    struct rusage usage {};
+    bool killed = false;
+    while (wait4(pid, &status, WNOHANG, &usage) == 0) {
+        if (std::chrono::steady_clock::now() - start > deadline) {
+            kill(pid, SIGKILL);
+            wait4(pid, &status, 0, &usage);
+            killed = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
     CliRun r;
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    r.exitCode = !killed && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.maxResidentKiB = usage.ru_maxrss;
     r.out = readFile(outFile);
     r.err = readFile(errFile);
     return r;

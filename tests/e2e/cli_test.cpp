@@ -1,11 +1,22 @@
 // quelter-cli against quelter-tracker-sim over a pseudo-terminal: the real
 // programs, the real port layer and the real 20 ms tick.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "config/device_config.h"
@@ -213,6 +224,30 @@ TEST_F(CliTest, FailuresEndWithTheirExitStatus) {
                                                   {"fetch"}}) {
         CliRun usage = runCli(wrong, dir / "usage");
         EXPECT_EQ(64, usage.exitCode) << wrong[0];
+    }
+}
+
+// What is not a settings file is refused before anything is read from it or
+// a port is opened: a FIFO nobody writes to, an endless device, a folder, a
+// file past the size limit. Each run ends at once with little memory; the
+// deadline only stops a run that hangs.
+TEST_F(CliTest, WriteRefusesWhatIsNotASettingsFileAtOnce) {
+    ASSERT_EQ(0, mkfifo((dir / "fifo.ini").c_str(), 0600));
+    fs::create_directory(dir / "folder.ini");
+    writeFile(dir / "big.ini", "[GPS Quelter Config file]\r\nBootVersion=17\r\n");
+    fs::resize_file(dir / "big.ini", 17u << 20);
+    Simulator idle({});
+
+    for (const fs::path& file :
+         {dir / "fifo.ini", fs::path("/dev/zero"), dir / "folder.ini", dir / "big.ini"}) {
+        const CliRun r = runCli({"write", file.string(), "--port", idle.path(), "--trace"},
+                                dir / "refused", std::chrono::seconds(10));
+        EXPECT_EQ(4, r.exitCode) << file << r.err;
+        EXPECT_NE(std::string::npos, r.err.find("Ошибка загрузки файла")) << file;
+        EXPECT_EQ(std::string::npos, r.err.find(" > ")) << file << r.err;
+        EXPECT_LT(r.maxResidentKiB, 128 * 1024) << file;
+        std::printf("%s: exit %d after %.3f s, largest resident size %ld KiB\n", file.c_str(),
+                    r.exitCode, r.seconds, r.maxResidentKiB);
     }
 }
 

@@ -3,7 +3,13 @@
 // It runs the window's own sequence (start-up, Open, the commands, Save)
 // through the headless controls, on a real 20 ms tick in the main thread, so
 // a tracker ends up exactly as the window would leave it.
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -47,7 +53,8 @@ in the model menu, then Reset. The window's status texts go to standard error,
 one line each; read also prints the firmware version and the model there.
 
 Options:
-  --port PATH   a serial port to scan (repeat for several, in scan order);
+  --port PATH   a serial port to scan, such as /dev/ttyUSB0 or, on Windows,
+                COM5 (repeat for several, in scan order);
                 without it the ports of QUELTER_PORTS or of the system are scanned
   --trace       every frame sent and every byte received, in hex, with
                 milliseconds since start, on standard error
@@ -61,7 +68,8 @@ Options:
                 tracker (/dev/ttyUSB0 gives ttyUSB0.ini, /dev/pts/3 pts-3.ini).
                 The exit status is 0 when every tracker succeeded (diff: 8 when
                 any would change), 1 when no port had a tracker, otherwise the
-                status of the first port, in list order, that failed
+                status of the first port, in list order, that failed. Not on
+                Windows
 
 diff prints one line per field that would change: the settings key (or the
 name of a field the file does not carry), the tracker's value and the value the
@@ -249,6 +257,36 @@ int deviceOutcome(HeadlessShell& shell, const char* successText) {
     return kExitStopped;
 }
 
+// The environment variable the port layer reads.
+void setPortList(const std::string& list) {
+#ifdef _WIN32
+    _putenv_s("QUELTER_PORTS", list.c_str());
+#else
+    setenv("QUELTER_PORTS", list.c_str(), 1);
+#endif
+}
+
+// A new empty file of our own in the temporary folder; false when none can
+// be made.
+bool makeTemporaryFile(std::string& path) {
+#ifdef _WIN32
+    char folder[MAX_PATH + 1];
+    char name[MAX_PATH + 1];
+    const DWORD length = GetTempPathA(sizeof folder, folder);
+    if (length == 0 || length > MAX_PATH || GetTempFileNameA(folder, "qlc", 0, name) == 0)
+        return false;
+    path = name;
+    return true;
+#else
+    char name[] = "/tmp/quelter-cli-XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd < 0) return false;
+    ::close(fd);
+    path = name;
+    return true;
+#endif
+}
+
 bool copyToStdout(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
@@ -319,12 +357,10 @@ int runCommand(const Options& o, CConfigEditor& editor, HeadlessShell& shell, Cl
     if (!o.file.empty()) return editor.saveSettingsTo(o.file) ? kExitOk : kExitFile;
 
     // Standard output: the same bytes, saved beside nothing of the user's.
-    char tmp[] = "/tmp/quelter-cli-XXXXXX";
-    const int fd = mkstemp(tmp);
-    if (fd < 0) return kExitFile;
-    ::close(fd);
+    std::string tmp;
+    if (!makeTemporaryFile(tmp)) return kExitFile;
     const bool ok = editor.saveSettingsTo(tmp) && copyToStdout(tmp);
-    std::remove(tmp);
+    std::remove(tmp.c_str());
     return ok ? kExitOk : kExitFile;
 }
 
@@ -342,7 +378,7 @@ int run(const Options& o, CliReport& report) {
     if (!o.ports.empty()) {
         std::string list;
         for (const std::string& p : o.ports) list += (list.empty() ? "" : ":") + p;
-        setenv("QUELTER_PORTS", list.c_str(), 1);
+        setPortList(list);
     }
 
     MemoryControls controls;
@@ -387,6 +423,10 @@ int runAll(const Options& o, const char* argv0) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The settings file goes to standard output byte for byte: no CR is added.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     Options o;
     const int parsed = parse(argc, argv, o);
     if (parsed >= 0) return parsed;
