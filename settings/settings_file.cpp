@@ -9,14 +9,7 @@
 
 namespace {
 
-// Model is the configuration's model id, which has no field in the image.
-enum class KeyKind : std::uint8_t { Number, Text, Model };
-
-struct SettingsKey {
-    const char* key;
-    Field field;
-    KeyKind kind;
-};
+using KeyKind = SettingsKeyKind;
 
 // Every key of the file, in the order Open reads them. Widths and signedness
 // come from the field table, so a key can never reach outside its field.
@@ -147,6 +140,10 @@ void fillStore(CSettingsFile& store, const DeviceConfig& working, int editedMode
 }
 
 }  // namespace
+
+std::span<const SettingsKey> settingsKeys() {
+    return kKeys;
+}
 
 std::int32_t ReadIniNumber(const CSettingsFile& store, std::string_view section,
                            std::string_view key) {
