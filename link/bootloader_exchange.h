@@ -44,11 +44,13 @@ public:
     // Ends a running exchange at once: the port closes, nothing is shown.
     void stop();
 
-    // Where the exchange is, for the window's busy state and progress.
-    bool running() const { return running_; }
+    // Where the exchange is, for the window's busy state and progress. An
+    // exchange that reached its end no longer runs, though its port closes
+    // only on the next tick (a new command closes it at once).
+    bool running() const { return running_ && !finished_; }
     // A Write or a Reset is under way, its first read included.
-    bool writing() const { return running_ && !finished_ && !readCommand_; }
-    bool inWritePhase() const { return running_ && writePhase_; }
+    bool writing() const { return running() && !readCommand_; }
+    bool inWritePhase() const { return running() && writePhase_; }
     // Blocks of the current pass (read, or write) done, of kBlockCount.
     int blocksDone() const { return blocksDone_; }
     // The last command's scan ended without a tracker.

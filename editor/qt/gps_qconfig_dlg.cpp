@@ -344,13 +344,12 @@ void CGPS_QConfigDlg::buildStatusLine(QStatusBar* statusBar) {
     statusBar->addWidget(panes_[1]);
     statusBar->addWidget(panes_[2], 1);
 
-    // Shown while an exchange runs.
-    progress_ = new QProgressBar(statusBar);
+    // Over the result pane while an exchange runs: the result is empty then,
+    // and the version pane keeps its room.
+    progress_ = new QProgressBar(panes_[1]);
     progress_->setObjectName("progress");
     progress_->setTextVisible(true);
-    progress_->setFixedWidth(fm.horizontalAdvance("Чтение: блок 12 из 12") + 24);
     progress_->hide();
-    statusBar->addWidget(progress_);
 
     const QColor face = palette().button().color();
     panes_[0]->setBackground(face);
@@ -389,6 +388,7 @@ void CGPS_QConfigDlg::setBusy(bool busy) {
     // The group, not the buttons: their own enabled states (1995 follows the
     // model) are the pages' and come back as they were.
     presets_->setEnabled(!busy);
+    progress_->setGeometry(panes_[1]->rect());
     progress_->setVisible(busy);
 }
 
