@@ -312,6 +312,14 @@ TEST_F(CliTest, FailuresEndWithTheirExitStatus) {
     EXPECT_EQ(3, stopped.exitCode) << stopped.err;
     EXPECT_NE(std::string::npos, stopped.err.find("Обмен с GPS Quelter прерван"));
 
+    // A tracker that acknowledges the sync but refuses every Get: it answered,
+    // so the exchange is broken off rather than the tracker reported missing.
+    Simulator refusing({"--refuse", "get:1:1000"});
+    CliRun refused = runCli({"read", "--port", refusing.path()}, dir / "refused");
+    EXPECT_EQ(3, refused.exitCode) << refused.err;
+    EXPECT_NE(std::string::npos, refused.err.find("Обмен с GPS Quelter прерван"));
+    EXPECT_EQ(std::string::npos, refused.err.find("Подключения GPS Quelter")) << refused.err;
+
     for (const std::vector<std::string>& wrong : {std::vector<std::string>{"write"},
                                                   {"reset", "--model", "RQ40"},
                                                   {"read", "--model", "RQ10"},
