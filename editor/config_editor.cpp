@@ -145,13 +145,14 @@ void CConfigEditor::beginOpen() {
 
 bool CConfigEditor::openSettingsFrom(const std::string& path) {
     Controls& controls = impl_->controls;
+    const int modelBefore = impl_->exchange.editedModel;
     const SettingsOutcome outcome = LoadSettings(
         path, impl_->exchange.workingImage, impl_->exchange.editedModel,
         [&controls](DeviceConfig& image, int model) { showPresetChoice(controls, image, model); });
     if (outcome.ok) {
-        // Any model id the file names is taken; only the known ones have a name.
-        if (const char* name = modelName(impl_->exchange.editedModel))
-            impl_->shell.setModelButtonText(name);
+        // A file without a usable model keeps the model and its button.
+        const int model = impl_->exchange.editedModel;
+        if (model != modelBefore) impl_->shell.setModelButtonText(modelName(model));
         showConfig();
     }
     impl_->shell.showResult(outcome.text, outcome.colour);

@@ -199,12 +199,20 @@ TEST_F(SettingsFileTest, OpenAppliesTheModelRuleBeforeAndAfterTheFilesModel) {
     }
 }
 
-TEST_F(SettingsFileTest, OpenOfAnUnknownModelKeepsTheButtonText) {
-    writeFile("[GPS Quelter Config file]\r\nBootVersion=66\r\n");
-    shell.modelTexts.clear();
-    EXPECT_TRUE(editor.openSettingsFrom(path));
-    EXPECT_EQ(editor.editedModel(), 66);
-    EXPECT_TRUE(shell.modelTexts.empty());
+// A file naming no model the tool knows is opened for the model being edited:
+// its fields load, the model and its button stay, and the result says so.
+TEST_F(SettingsFileTest, OpenOfAFileWithoutAUsableModelKeepsTheEditedModel) {
+    for (const char* boot : {"", "BootVersion=66\r\n", "BootVersion=0\r\n"}) {
+        editor.chooseModel(kModelRQ10);
+        shell.modelTexts.clear();
+        writeFile(std::string("[GPS Quelter Config file]\r\nSpeed=77\r\n") + boot);
+        EXPECT_TRUE(editor.openSettingsFrom(path)) << boot;
+        EXPECT_EQ(editor.editedModel(), kModelRQ10) << boot;
+        EXPECT_TRUE(shell.modelTexts.empty()) << boot;
+        EXPECT_EQ(shell.result, "Файл открыт без известной модели, оставлена RQ10") << boot;
+        EXPECT_EQ(shell.resultColour, ResultColour::Yellow) << boot;
+        EXPECT_EQ(text(kSensors, 1286), "77") << boot;
+    }
 }
 
 TEST_F(SettingsFileTest, FailedOrCancelledCommandsSayRedAndChangeNothingMore) {

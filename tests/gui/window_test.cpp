@@ -28,6 +28,7 @@ namespace {
 
 const QColor kGreen(25, 255, 25);
 const QColor kRed(255, 25, 25);
+const QColor kYellow(255, 255, 25);
 
 int pureWhitePixels(const QImage& image) {
     const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
@@ -153,6 +154,12 @@ class WindowTest : public QObject {
         auto [inside, outside] = colouredPixels(pane, kRed);
         QVERIFY(inside > pane->textCells().width() * pane->textCells().height() / 2);
         QCOMPARE(outside, 0);
+        window->showResult("Файл открыт без известной модели, оставлена RQ30",
+                           ResultColour::Yellow);
+        auto [yellowInside, yellowOutside] = colouredPixels(pane, kYellow);
+        QVERIFY(yellowInside > pane->textCells().width() * pane->textCells().height() / 2);
+        QCOMPARE(yellowOutside, 0);
+        QCOMPARE(colouredPixels(pane, kRed).first, 0);
         window->showResult("", ResultColour::Green);
         QCOMPARE(colouredPixels(pane, kGreen), std::make_pair(0, 0));
     }

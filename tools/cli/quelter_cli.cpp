@@ -37,14 +37,18 @@ enum ExitCode {
 const char* const kUsage = R"(Usage:
   quelter-cli read [-o FILE] [options]    read the tracker and write its settings file
                                           (to FILE, or to standard output)
-  quelter-cli write FILE [options]        open the settings file and write it to the tracker
+  quelter-cli write FILE [--model RQ30|RQ10|RQ20] [options]
+                                          open the settings file and write it to the tracker;
+                                          --model is the model for a file that names none
+                                          (a model the file names wins, default RQ30)
   quelter-cli reset [--model RQ30|RQ10|RQ20] [options]
                                           write the factory configuration (default model RQ30)
   quelter-cli --help
 
 Each command does what the configurator window does right after it starts:
-read = Read, then Save; write = Open FILE, then Write; reset = choose the model
-in the model menu, then Reset. The window's status texts go to standard error,
+read = Read, then Save; write = choose the model (with --model) in the model
+menu, Open FILE, then Write; reset = choose the model in the model menu, then
+Reset. The window's status texts go to standard error,
 one line each; read also prints the firmware version and the model there.
 
 Options:
@@ -87,7 +91,7 @@ class HeadlessShell final : public WindowShell {
 struct Options {
     std::string command;
     std::string file;   // write: the settings file; read: -o FILE
-    std::string model;  // reset only; RQ30 when not given
+    std::string model;  // reset and write; RQ30 when not given
     std::vector<std::string> ports;
     bool trace = false;
 };
@@ -139,8 +143,8 @@ int parse(int argc, char** argv, Options& o) {
         return usage(o.command.empty() ? "no command given"
                                        : ("unknown command " + o.command).c_str());
     if (o.command == "write" && o.file.empty()) return usage("write needs a settings file");
-    if (o.command != "reset" && !o.model.empty()) return usage("--model belongs to reset");
-    if (o.command == "reset" && !o.model.empty() && modelIdFromName(o.model) < 0)
+    if (o.command == "read" && !o.model.empty()) return usage("--model belongs to write and reset");
+    if (!o.model.empty() && modelIdFromName(o.model) < 0)
         return usage("--model must be RQ30, RQ10 or RQ20");
     if (o.command == "reset" && !o.file.empty()) return usage("-o belongs to read");
     return -1;
@@ -207,6 +211,9 @@ int run(const Options& o) {
         editor.exchange().setTraceHook([start](const TraceEvent& e) { printTrace(e, start); });
 
     if (o.command == "write") {
+        // The model is chosen first, as in the window, so a file that names
+        // none is opened for it; one that names a model replaces it.
+        if (!o.model.empty()) editor.chooseModel(modelIdFromName(o.model));
         // A file that cannot be read never opens a port.
         editor.beginOpen();
         if (!editor.openSettingsFrom(o.file)) return kExitFile;
