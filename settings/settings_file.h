@@ -16,6 +16,9 @@
 
 inline constexpr const char* kSettingsSection = "GPS Quelter Config file";
 
+// Open refuses anything larger: a settings file is a few kilobytes.
+inline constexpr std::size_t kSettingsFileMaxBytes = 16u << 20;
+
 inline constexpr const char* kSettingsSavedText = "Настройки успешно сохранены в файл";
 inline constexpr const char* kSettingsSaveFailedText = "Ошибка сохранения настроек";
 inline constexpr const char* kSettingsOpenedText = "Файл открыт успешно";
@@ -31,9 +34,10 @@ struct SettingsOutcome {
     ResultColour colour;
 };
 
-// Writes every carried field of `working` and `editedModel` ("BootVersion") to
-// a temporary file beside `path`, then renames it over `path`, so a failed
-// save leaves any earlier file untouched.
+// Writes every carried field of `working` and `editedModel` ("BootVersion") in
+// place of `path` in one step (SaveFileReplacing), so a failed save or a crash
+// leaves any earlier file untouched. A target that is not a regular file, or
+// that this user may not write or could not keep the owner of, is refused.
 SettingsOutcome SaveSettingsFile(const std::string& path, const DeviceConfig& working,
                                  int editedModel);
 
@@ -46,9 +50,10 @@ using PresetChoiceHook = std::function<void(DeviceConfig& image, int modelBeingE
 // missing key reads as 0 or empty text. A file whose model is missing or none
 // of the three keeps `editedModel` and says so on yellow: a model the tool
 // knows nothing of would make every later Write refuse the tracker. A file
-// that cannot be read or has no settings section changes nothing and does not
-// call the hook. Without a hook, only the LastCmd rule of the preset choice is
-// applied.
+// that cannot be read, is not a regular file, is larger than
+// kSettingsFileMaxBytes or has no settings section changes nothing and does
+// not call the hook. Without a hook, only the LastCmd rule of the preset
+// choice is applied.
 SettingsOutcome LoadSettings(const std::string& path, DeviceConfig& working, int& editedModel,
                              const PresetChoiceHook& presetChoice);
 
