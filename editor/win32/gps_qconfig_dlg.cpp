@@ -46,17 +46,17 @@ struct ToolButton {
 constexpr int kModelDropIndex = 8;
 constexpr int kModelButtonIndex = 9;
 constexpr ToolButton kToolButtons[] = {
-    {0, ID_TOOL_OPEN, BTNS_BUTTON, L"Открыть файл настроек GPS Quelter"},
-    {1, ID_TOOL_SAVE, BTNS_BUTTON, L"Сохранить текущие настройки в файл"},
+    {0, ID_TOOL_OPEN, BTNS_BUTTON | BTNS_AUTOSIZE, L"Открыть файл настроек GPS Quelter"},
+    {1, ID_TOOL_SAVE, BTNS_BUTTON | BTNS_AUTOSIZE, L"Сохранить текущие настройки в файл"},
     {0, 0, BTNS_SEP, nullptr},
-    {2, ID_TOOL_READ, BTNS_BUTTON,
+    {2, ID_TOOL_READ, BTNS_BUTTON | BTNS_AUTOSIZE,
      L"Прочитать текущие настройки в подключенном GPS Quelter (Может потребоваться кабель "
      L"T3Link)"},
-    {3, ID_TOOL_WRITE, BTNS_BUTTON,
+    {3, ID_TOOL_WRITE, BTNS_BUTTON | BTNS_AUTOSIZE,
      L"Записать текущие настройки в подключенный GPS Quelter (Может потребоваться кабель "
      L"T3Link)"},
     {0, 0, BTNS_SEP, nullptr},
-    {4, ID_TOOL_RESET, BTNS_BUTTON, L"Выставить текущие настройки GPS Quelter по-умолчанию"},
+    {4, ID_TOOL_RESET, BTNS_BUTTON | BTNS_AUTOSIZE, L"Выставить текущие настройки GPS Quelter по-умолчанию"},
     {0, 0, BTNS_SEP, nullptr},
     {I_IMAGENONE, ID_TOOL_MODEL, BTNS_DROPDOWN | BTNS_SHOWTEXT | BTNS_AUTOSIZE,
      L"Модель устройства:"},
