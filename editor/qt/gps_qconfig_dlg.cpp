@@ -281,6 +281,8 @@ void CGPS_QConfigDlg::buildStatusLine(QStatusBar* statusBar) {
                              kTextWriteOk, kTextInterrupted, kSettingsSavedText,
                              kSettingsSaveFailedText, kSettingsOpenedText, kSettingsOpenFailedText})
         resultWidth = std::max(resultWidth, fm.horizontalAdvance(QString::fromUtf8(text)) + 6);
+    const QString modelKept = QString::fromStdString(OpenedModelKeptText(kModelRQ30));
+    resultWidth = std::max(resultWidth, fm.horizontalAdvance(modelKept) + 6);
 
     for (int i = 0; i < 3; ++i) {
         panes_[i] = new StatusPane(statusBar);
@@ -301,7 +303,7 @@ void CGPS_QConfigDlg::buildStatusLine(QStatusBar* statusBar) {
 
 void CGPS_QConfigDlg::showResult(const std::string& text, ResultColour colour) {
     panes_[1]->setText(QString::fromStdString(text));
-    panes_[1]->setBackground(rgb(colour == ResultColour::Green ? kResultGreenRgb : kResultRedRgb));
+    panes_[1]->setBackground(rgb(resultRgb(colour)));
 }
 
 void CGPS_QConfigDlg::showVersion(const std::string& text) {

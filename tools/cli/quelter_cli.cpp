@@ -40,7 +40,10 @@ namespace {
 const char* const kUsage = R"(Usage:
   quelter-cli read [-o FILE] [options]    read the tracker and write its settings file
                                           (to FILE, or to standard output)
-  quelter-cli write FILE [options]        open the settings file and write it to the tracker
+  quelter-cli write FILE [--model RQ30|RQ10|RQ20] [options]
+                                          open the settings file and write it to the tracker;
+                                          --model is the model for a file that names none
+                                          (a model the file names wins, default RQ30)
   quelter-cli reset [--model RQ30|RQ10|RQ20] [options]
                                           write the factory configuration (default model RQ30)
   quelter-cli diff FILE [options]         read the tracker and list what a write of FILE
@@ -48,8 +51,9 @@ const char* const kUsage = R"(Usage:
   quelter-cli --help
 
 Each command does what the configurator window does right after it starts:
-read = Read, then Save; write = Open FILE, then Write; reset = choose the model
-in the model menu, then Reset. The window's status texts go to standard error,
+read = Read, then Save; write = choose the model (with --model) in the model
+menu, Open FILE, then Write; reset = choose the model in the model menu, then
+Reset. The window's status texts go to standard error,
 one line each; read also prints the firmware version and the model there.
 
 Options:
@@ -152,7 +156,7 @@ class PortRecorder final : public SerialLink {
 struct Options {
     std::string command;
     std::string file;    // write, diff: the settings file; read: -o FILE (DIR with --all)
-    std::string model;   // reset only; RQ30 when not given
+    std::string model;   // reset and write; RQ30 when not given
     std::string output;  // -o, which belongs to read
     std::vector<std::string> ports;
     bool trace = false;
@@ -218,8 +222,9 @@ int parse(int argc, char** argv, Options& o) {
         return usage("read --all needs -o DIR for the settings files");
     if (o.command == "read" && o.file.empty() && o.json)
         return usage("read --json needs -o FILE: standard output holds the JSON");
-    if (o.command != "reset" && !o.model.empty()) return usage("--model belongs to reset");
-    if (o.command == "reset" && !o.model.empty() && modelIdFromName(o.model) < 0)
+    if (o.command != "reset" && o.command != "write" && !o.model.empty())
+        return usage("--model belongs to write and reset");
+    if (!o.model.empty() && modelIdFromName(o.model) < 0)
         return usage("--model must be RQ30, RQ10 or RQ20");
     return -1;
 }
@@ -328,6 +333,9 @@ int runDiff(const Options& o, CConfigEditor& editor, HeadlessShell& shell, CliRe
 int runCommand(const Options& o, CConfigEditor& editor, HeadlessShell& shell, CliReport& report) {
     if (o.command == "diff") return runDiff(o, editor, shell, report);
     if (o.command == "write") {
+        // The model is chosen first, as in the window, so a file that names
+        // none is opened for it; one that names a model replaces it.
+        if (!o.model.empty()) editor.chooseModel(modelIdFromName(o.model));
         // A file that cannot be read never opens a port.
         editor.beginOpen();
         if (!editor.openSettingsFrom(o.file)) return kExitFile;
