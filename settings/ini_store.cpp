@@ -55,23 +55,6 @@ std::FILE* openForWriting(const std::string& path, bool createNew) {
     return std::fopen(path.c_str(), createNew ? "wbx" : "wb");
 }
 
-// The whole file, or false if it cannot be opened or a read fails (a
-// directory opens on some systems and fails only when read).
-bool readWholeFile(const std::string& path, std::string& out) {
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file) return false;
-    constexpr std::size_t kChunk = 1 << 20;
-    std::size_t used = 0;
-    for (;;) {
-        out.resize(used + kChunk);
-        const std::size_t got = std::fread(out.data() + used, 1, kChunk, file.get());
-        used += got;
-        if (got < kChunk) break;
-    }
-    out.resize(used);
-    return !std::ferror(file.get());
-}
-
 // Collects output into large blocks so that writing many short pieces stays
 // cheap, and remembers whether any write failed.
 class BlockWriter {
@@ -160,9 +143,9 @@ void CSettingsFile::SetValue(std::string_view section, std::string_view key,
     AddSection(section).AddKey(key).SetValue(value);
 }
 
-bool CSettingsFile::Load(const std::string& path, bool keepExisting) {
+bool CSettingsFile::Load(const std::string& path, bool keepExisting, std::size_t maxBytes) {
     std::string text;
-    if (!readWholeFile(path, text)) return false;
+    if (!ReadRegularFile(path, maxBytes, text)) return false;
     if (!keepExisting) Clear();
     parse(text);
     return true;
@@ -198,7 +181,12 @@ void CSettingsFile::parse(std::string_view text) {
 bool CSettingsFile::Save(const std::string& path, SaveMode mode) const {
     FilePtr file(openForWriting(path, mode == SaveMode::CreateNew));
     if (!file) return false;
-    BlockWriter out(file.get());
+    const bool written = Save(file.get());
+    return std::fclose(file.release()) == 0 && written;
+}
+
+bool CSettingsFile::Save(std::FILE* file) const {
+    BlockWriter out(file);
     for (const auto& section : sections_) {
         out.put("[");
         out.put(section->Name());
@@ -210,6 +198,5 @@ bool CSettingsFile::Save(const std::string& path, SaveMode mode) const {
             out.put("\r\n");
         }
     }
-    const bool written = out.finish();
-    return std::fclose(file.release()) == 0 && written;
+    return out.finish();
 }
