@@ -432,8 +432,10 @@ int runAll(const Options& o, const char* argv0) {
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
-    // The settings file goes to standard output byte for byte: no CR is added.
+    // The settings file goes to standard output byte for byte: no CR is
+    // added. The status texts are UTF-8.
     _setmode(_fileno(stdout), _O_BINARY);
+    SetConsoleOutputCP(CP_UTF8);
 #endif
     Options o;
     const int parsed = parse(argc, argv, o);
