@@ -2,10 +2,10 @@
 // chosen at build time (POSIX termios here). COM n is the n-th entry of the
 // port list (link/port_list.h).
 //
-// While a port is open, a reader thread sleeps in the OS until bytes arrive
-// and appends them to a 4096-byte receive buffer (the surplus is dropped when
-// nobody drains it), and a writer thread sleeps until write() hands it a frame.
-// Everything else runs on the owner's thread.
+// While a port is open, a reader thread sleeps in the OS until bytes arrive,
+// appends them to a 4096-byte receive buffer (the surplus is dropped when
+// nobody drains it) and calls the arrival notify; a writer thread sleeps until
+// write() hands it a frame. Everything else runs on the owner's thread.
 #pragma once
 
 #include <memory>
@@ -33,6 +33,10 @@ class CCOMPort final : public SerialLink {
     int available() override;
     int fetch(std::uint8_t* ring, int& writeIndex, int ringSize) override;
     void write(const std::uint8_t* bytes, std::uint8_t length) override;
+    // Takes effect at the next open(): the reader thread keeps the notify it
+    // was started with, so setting it never races with that thread. After
+    // close() returns, the notify is no longer called.
+    void setArrivalNotify(ArrivalNotify notify, void* context) override;
 
     // The line went away under an open port (unplugged, hung up): the reader
     // has ended. The port stays open until close().
@@ -42,4 +46,6 @@ class CCOMPort final : public SerialLink {
     struct Backend;
     std::unique_ptr<Backend> backend_;
     bool closed_ = true;
+    ArrivalNotify notify_ = nullptr;
+    void* notifyContext_ = nullptr;
 };

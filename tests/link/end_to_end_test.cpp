@@ -10,13 +10,32 @@
 
 #include "exchange_fixture.h"
 #include "link/com_port.h"
+#include "link/exchange_waiter.h"
 #include "pty_helpers.h"
 #include "tools/tracker_sim/pty_tracker.h"
 
 namespace {
 
+// The owner as quelter-cli is: it sleeps until the port signals bytes or
+// the tick is due. The tick is made kind to a loaded machine (100 ms, so
+// five seconds of silence end a wait): a tracker answer is never late; only
+// real silence is silent.
+struct WaitingOwner : RecordingOwner {
+    ExchangeWaiter waiter{std::chrono::milliseconds(100)};
+    void armTick() override {
+        RecordingOwner::armTick();
+        waiter.armTick();
+    }
+    void cancelTick() override {
+        RecordingOwner::cancelTick();
+        waiter.cancelTick();
+    }
+};
+
 class EndToEnd : public testing::Test {
   protected:
+    EndToEnd() { port.setArrivalNotify(&ExchangeWaiter::notify, &owner.waiter); }
+
     void start(PtyOptions options = {}) {
         trackerBefore_ = sim.block;
         tracker_ = std::make_unique<PtyTracker>(sim, options);
@@ -25,14 +44,12 @@ class EndToEnd : public testing::Test {
         ::setenv("QUELTER_PORTS", tracker_->path().c_str(), 1);
     }
 
-    // The owner's timer, made kind to a loaded machine: each tick comes as
-    // soon as bytes are waiting, or after a generous wait when none come. A
-    // tracker answer is therefore never late; only real silence is silent.
     void run() {
-        for (int ticks = 0; owner.armed && ticks < 2000; ++ticks) {
-            eventually([&] { return port.available() > 0; }, std::chrono::milliseconds(1000));
-            owner.armed = false;
-            engine.onTick();
+        for (int wakes = 0; owner.waiter.tickArmed() && wakes < 100000; ++wakes) {
+            if (owner.waiter.wait() == ExchangeWaiter::Wake::Arrival)
+                engine.onArrival();
+            else
+                engine.onTick();
         }
     }
 
@@ -44,8 +61,8 @@ class EndToEnd : public testing::Test {
     }
 
     TrackerSim sim;
+    WaitingOwner owner;  // outlives the port, whose reader thread notifies it
     CCOMPort port;
-    RecordingOwner owner;
     CBootloaderExchange engine{port, owner};
     std::unique_ptr<PtyTracker> tracker_;
     std::array<std::uint8_t, TrackerSim::kBlockSize> trackerBefore_{};

@@ -1,8 +1,9 @@
 // quelter-cli: the window's Read, Write and Reset for scripts and fleets.
 //
 // It runs the window's own sequence (start-up, Open, the commands, Save)
-// through the headless controls, on a real 20 ms tick in the main thread, so
-// a tracker ends up exactly as the window would leave it.
+// through the headless controls, so a tracker ends up exactly as the window
+// would leave it. The main thread sleeps until the port signals bytes or the
+// 20 ms tick is due, and hands either to the editor at once.
 #include <unistd.h>
 
 #include <chrono>
@@ -13,13 +14,13 @@
 #include <iostream>
 #include <iterator>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "config/models.h"
 #include "editor/config_editor.h"
 #include "editor/memory_controls.h"
 #include "link/com_port.h"
+#include "link/exchange_waiter.h"
 #include "link/status_texts.h"
 #include "settings/settings_file.h"
 
@@ -62,7 +63,8 @@ Exit status:
   64  wrong usage
 )";
 
-// The window's status line, model button and timer, without a window.
+// The window's status line, model button and timer, without a window; the
+// waiter also takes the port's arrival notify.
 class HeadlessShell final : public WindowShell {
   public:
     void showResult(const std::string& text, ResultColour colour) override {
@@ -72,16 +74,12 @@ class HeadlessShell final : public WindowShell {
     }
     void showVersion(const std::string& text) override { version = text; }
     void setModelButtonText(const std::string& text) override { model = text; }
-    void armTick() override {
-        armed = true;
-        due = std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
-    }
-    void cancelTick() override { armed = false; }
+    void armTick() override { waiter.armTick(); }
+    void cancelTick() override { waiter.cancelTick(); }
 
     std::string result, version, model;
     ResultColour resultColour = ResultColour::Green;
-    bool armed = false;
-    std::chrono::steady_clock::time_point due;
+    ExchangeWaiter waiter;
 };
 
 struct Options {
@@ -161,12 +159,14 @@ void printTrace(const TraceEvent& e, std::chrono::steady_clock::time_point start
     std::cerr << line << '\n';
 }
 
-// Runs the 20 ms tick for as long as the exchange asks for it.
+// Hands arrivals and ticks to the editor for as long as the exchange keeps
+// its tick armed.
 void runExchange(CConfigEditor& editor, HeadlessShell& shell) {
-    while (shell.armed) {
-        std::this_thread::sleep_until(shell.due);
-        shell.armed = false;
-        editor.onTick();
+    while (shell.waiter.tickArmed()) {
+        if (shell.waiter.wait() == ExchangeWaiter::Wake::Arrival)
+            editor.onArrival();
+        else
+            editor.onTick();
     }
 }
 
@@ -196,8 +196,9 @@ int run(const Options& o) {
     }
 
     MemoryControls controls;
-    HeadlessShell shell;
+    HeadlessShell shell;  // outlives the port, whose reader thread notifies it
     CCOMPort port;
+    port.setArrivalNotify(&ExchangeWaiter::notify, &shell.waiter);
     CConfigEditor editor(controls, shell, port);
     controls.setSink(&editor);
     editor.startUp();
