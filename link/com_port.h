@@ -1,6 +1,6 @@
 // The serial port behind the exchange engine. One interface; the backend is
-// chosen at build time (POSIX termios here). COM n is the n-th entry of the
-// port list (link/port_list.h).
+// chosen at build time (POSIX termios, or Win32 overlapped I/O). COM n is the
+// n-th entry of the port list (link/port_list.h).
 //
 // While a port is open, a reader thread sleeps in the OS until bytes arrive,
 // appends them to a 4096-byte receive buffer (the surplus is dropped when
@@ -26,16 +26,17 @@ class CCOMPort final : public SerialLink {
 
     // 0 open; 1 absent, past the end of the port list, or in use (also by
     // another instance of this tool); 2 settings unreadable; 3 settings refused;
-    // 4 non-blocking mode refused. On failure nothing stays open.
+    // 4 non-blocking mode (POSIX) or the time-outs (Windows) refused. On
+    // failure nothing stays open.
     int open(int portNumber, int baud) override;
     void close() override;
     bool isOpen() const override;
     int available() override;
     int fetch(std::uint8_t* ring, int& writeIndex, int ringSize) override;
     void write(const std::uint8_t* bytes, std::uint8_t length) override;
-    // Takes effect at the next open(): the reader thread keeps the notify it
-    // was started with, so setting it never races with that thread. After
-    // close() returns, the notify is no longer called.
+    // Set it while the port is closed (it is ignored while open): the reader
+    // thread calls the notify it was started with right after it added bytes,
+    // and no more once close() has returned.
     void setArrivalNotify(ArrivalNotify notify, void* context) override;
 
     // The line went away under an open port (unplugged, hung up): the reader
@@ -46,6 +47,4 @@ class CCOMPort final : public SerialLink {
     struct Backend;
     std::unique_ptr<Backend> backend_;
     bool closed_ = true;
-    ArrivalNotify notify_ = nullptr;
-    void* notifyContext_ = nullptr;
 };

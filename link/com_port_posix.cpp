@@ -55,7 +55,7 @@ struct CCOMPort::Backend {
     // the bytes on their way out.
     std::uint8_t inFlight[kTransmitBufferSize];
 
-    // Set before the threads start and read only by the reader.
+    // Set only while closed, so before the reader starts; read only by it.
     SerialLink::ArrivalNotify notify = nullptr;
     void* notifyContext = nullptr;
 
@@ -248,8 +248,6 @@ int CCOMPort::open(int portNumber, int baud) {
     // Whatever arrived before this open belongs to nobody.
     ::tcflush(b.fd, TCIFLUSH);
 
-    b.notify = notify_;
-    b.notifyContext = notifyContext_;
     if (!b.startThreads()) {
         b.release();
         return 1;
@@ -307,8 +305,9 @@ void CCOMPort::write(const std::uint8_t* bytes, std::uint8_t length) {
 }
 
 void CCOMPort::setArrivalNotify(ArrivalNotify notify, void* context) {
-    notify_ = notify;
-    notifyContext_ = context;
+    if (!closed_) return;
+    backend_->notify = notify;
+    backend_->notifyContext = context;
 }
 
 bool CCOMPort::lineLost() const {

@@ -2,17 +2,12 @@
 
 #include <algorithm>
 #include <charconv>
-#include <filesystem>
 #include <iterator>
 #include <limits>
-#include <random>
-#include <system_error>
 
 #include "config/models.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // Model is the configuration's model id, which has no field in the image.
 enum class KeyKind : std::uint8_t { Number, Text, Model };
@@ -148,60 +143,6 @@ void fillStore(CSettingsFile& store, const DeviceConfig& working, int editedMode
     }
 }
 
-// A fresh name beside `target`, so the rename stays on one file system.
-std::string temporaryNameFor(const fs::path& target) {
-    static std::mt19937_64 random{std::random_device{}()};
-    char suffix[17];
-    const auto end = std::to_chars(suffix, suffix + 16, random(), 16).ptr;
-    return target.string() + ".~" + std::string(suffix, end) + ".tmp";
-}
-
-// Follows a symbolic link, so that saving replaces the file it points at and
-// not the link itself.
-fs::path resolveTarget(const std::string& path) {
-    std::error_code ec;
-    fs::path target(path);
-    if (fs::is_symlink(target, ec)) {
-        fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec) return resolved;
-    }
-    return target;
-}
-
-// A file nobody may write to stays as it is, as it would if it were opened
-// for writing; a rename alone would replace it regardless.
-bool isReadOnly(const fs::file_status& status) {
-    constexpr auto kAnyWrite =
-        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-    return fs::exists(status) && (status.permissions() & kAnyWrite) == fs::perms::none;
-}
-
-bool saveReplacing(const CSettingsFile& store, const std::string& path) {
-    const fs::path target = resolveTarget(path);
-    std::error_code ec;
-    const fs::file_status old = fs::status(target, ec);
-    if (isReadOnly(old)) return false;
-
-    std::string temporary;
-    for (int attempt = 0; temporary.empty(); ++attempt) {
-        if (attempt == 8) return false;
-        temporary = temporaryNameFor(target);
-        if (fs::exists(temporary, ec) || ec) temporary.clear();  // never touch another's file
-    }
-    if (!store.Save(temporary, CSettingsFile::SaveMode::CreateNew)) {
-        // The folder refuses new files, or the disk failed part way.
-        fs::remove(temporary, ec);
-        return false;
-    }
-    if (fs::exists(old)) fs::permissions(temporary, old.permissions(), ec);
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::int32_t ReadIniNumber(const CSettingsFile& store, std::string_view section,
@@ -231,14 +172,16 @@ SettingsOutcome SaveSettingsFile(const std::string& path, const DeviceConfig& wo
                                  int editedModel) {
     CSettingsFile store;
     fillStore(store, working, editedModel);
-    if (!saveReplacing(store, path)) return {false, kSettingsSaveFailedText, ResultColour::Red};
+    if (!SaveFileReplacing(path, [&store](std::FILE* file) { return store.Save(file); }))
+        return {false, kSettingsSaveFailedText, ResultColour::Red};
     return {true, kSettingsSavedText, ResultColour::Green};
 }
 
 SettingsOutcome LoadSettings(const std::string& path, DeviceConfig& working, int& editedModel,
                              const PresetChoiceHook& presetChoice) {
     CSettingsFile store;
-    if (!store.Load(path, false) || store.FindSection(kSettingsSection) == nullptr)
+    if (!store.Load(path, false, kSettingsFileMaxBytes) ||
+        store.FindSection(kSettingsSection) == nullptr)
         return {false, kSettingsOpenFailedText, ResultColour::Red};
 
     for (const SettingsKey& k : kKeys) {

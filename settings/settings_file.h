@@ -16,6 +16,9 @@
 
 inline constexpr const char* kSettingsSection = "GPS Quelter Config file";
 
+// Open refuses anything larger: a settings file is a few kilobytes.
+inline constexpr std::size_t kSettingsFileMaxBytes = 16u << 20;
+
 inline constexpr const char* kSettingsSavedText = "Настройки успешно сохранены в файл";
 inline constexpr const char* kSettingsSaveFailedText = "Ошибка сохранения настроек";
 inline constexpr const char* kSettingsOpenedText = "Файл открыт успешно";
@@ -27,9 +30,10 @@ struct SettingsOutcome {
     ResultColour colour;
 };
 
-// Writes every carried field of `working` and `editedModel` ("BootVersion") to
-// a temporary file beside `path`, then renames it over `path`, so a failed
-// save leaves any earlier file untouched.
+// Writes every carried field of `working` and `editedModel` ("BootVersion") in
+// place of `path` in one step (SaveFileReplacing), so a failed save or a crash
+// leaves any earlier file untouched. A target that is not a regular file, or
+// that this user may not write or could not keep the owner of, is refused.
 SettingsOutcome SaveSettingsFile(const std::string& path, const DeviceConfig& working,
                                  int editedModel);
 
@@ -39,8 +43,9 @@ SettingsOutcome SaveSettingsFile(const std::string& path, const DeviceConfig& wo
 using PresetChoiceHook = std::function<void(DeviceConfig& image, int modelBeingEdited)>;
 
 // Reads the keys into `working` and the file's model into `editedModel`; a
-// missing key reads as 0 or empty text. A file that cannot be read or has no
-// settings section changes nothing and does not call the hook. Without a
+// missing key reads as 0 or empty text. A file that cannot be read, is not a
+// regular file, is larger than kSettingsFileMaxBytes or has no settings
+// section changes nothing and does not call the hook. Without a
 // hook, only the LastCmd rule of the preset choice is applied.
 SettingsOutcome LoadSettings(const std::string& path, DeviceConfig& working, int& editedModel,
                              const PresetChoiceHook& presetChoice);

@@ -64,6 +64,7 @@ class CGPS_QConfigDlg : public QDialog, public WindowShell {
     ModelDropButton* modelDropButton() const { return modelDrop_; }
     QTabWidget* tabs() const { return tabs_; }
     bool tickArmed() const { return tick_.isActive(); }
+    const QTimer& tickTimer() const { return tick_; }
 
   public slots:
     void onOpenSettings();

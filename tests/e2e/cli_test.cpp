@@ -2,11 +2,14 @@
 // programs, the real port layer and the real 20 ms tick.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +19,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "config/device_config.h"
@@ -98,12 +102,18 @@ class Simulator {
 };
 
 struct CliRun {
-    int exitCode = -1;
+    int exitCode = -1;  // -1 also when it had to be killed at the deadline
     std::string out, err;
+    long maxResidentKiB = 0;
+    double seconds = 0;
 };
 
-CliRun runCli(std::vector<std::string> args, const fs::path& scratch) {
+// Runs quelter-cli and waits for it, at most until the deadline; a run that
+// is still going then is killed and counts as failed.
+CliRun runCli(std::vector<std::string> args, const fs::path& scratch,
+              std::chrono::seconds deadline = std::chrono::seconds(60)) {
     const fs::path outFile = scratch.string() + ".out", errFile = scratch.string() + ".err";
+    const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
         const int o = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -117,9 +127,21 @@ CliRun runCli(std::vector<std::string> args, const fs::path& scratch) {
         _exit(127);
     }
     int status = 0;
-    waitpid(pid, &status, 0);
+    struct rusage usage {};
+    bool killed = false;
+    while (wait4(pid, &status, WNOHANG, &usage) == 0) {
+        if (std::chrono::steady_clock::now() - start > deadline) {
+            kill(pid, SIGKILL);
+            wait4(pid, &status, 0, &usage);
+            killed = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
     CliRun r;
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    r.exitCode = !killed && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.maxResidentKiB = usage.ru_maxrss;
     r.out = readFile(outFile);
     r.err = readFile(errFile);
     return r;
@@ -319,6 +341,30 @@ TEST_F(CliTest, FailuresEndWithTheirExitStatus) {
                                                   {"fetch"}}) {
         CliRun usage = runCli(wrong, dir / "usage");
         EXPECT_EQ(64, usage.exitCode) << wrong[0];
+    }
+}
+
+// What is not a settings file is refused before anything is read from it or
+// a port is opened: a FIFO nobody writes to, an endless device, a folder, a
+// file past the size limit. Each run ends at once with little memory; the
+// deadline only stops a run that hangs.
+TEST_F(CliTest, WriteRefusesWhatIsNotASettingsFileAtOnce) {
+    ASSERT_EQ(0, mkfifo((dir / "fifo.ini").c_str(), 0600));
+    fs::create_directory(dir / "folder.ini");
+    writeFile(dir / "big.ini", "[GPS Quelter Config file]\r\nBootVersion=17\r\n");
+    fs::resize_file(dir / "big.ini", 17u << 20);
+    Simulator idle({});
+
+    for (const fs::path& file :
+         {dir / "fifo.ini", fs::path("/dev/zero"), dir / "folder.ini", dir / "big.ini"}) {
+        const CliRun r = runCli({"write", file.string(), "--port", idle.path(), "--trace"},
+                                dir / "refused", std::chrono::seconds(10));
+        EXPECT_EQ(4, r.exitCode) << file << r.err;
+        EXPECT_NE(std::string::npos, r.err.find("Ошибка загрузки файла")) << file;
+        EXPECT_EQ(std::string::npos, r.err.find(" > ")) << file << r.err;
+        EXPECT_LT(r.maxResidentKiB, 128 * 1024) << file;
+        std::printf("%s: exit %d after %.3f s, largest resident size %ld KiB\n", file.c_str(),
+                    r.exitCode, r.seconds, r.maxResidentKiB);
     }
 }
 

@@ -3,7 +3,6 @@
 #include <sys/file.h>
 
 #include <numeric>
-#include <thread>
 
 #include "link/com_port.h"
 #include "link/exchange_waiter.h"
@@ -73,23 +72,6 @@ TEST_F(PortOverPty, ArrivalsWakeTheOwnerWithTheBytesAlreadyWaiting) {
     }
     EXPECT_EQ(got, all);
     port.close();  // the reader ends before the waiter goes
-}
-
-TEST(ExchangeWaiter, TickComesWhenDueAndAnArrivalIsNeverLost) {
-    ExchangeWaiter waiter(std::chrono::milliseconds(20));
-    const auto start = ExchangeWaiter::Clock::now();
-    waiter.armTick();
-    EXPECT_EQ(waiter.wait(), ExchangeWaiter::Wake::Tick);
-    EXPECT_GE(ExchangeWaiter::Clock::now() - start, std::chrono::milliseconds(20));
-    EXPECT_FALSE(waiter.tickArmed());
-
-    // Signalled from another thread before anyone waits: the next wait takes
-    // it at once, and only once.
-    std::thread([&] { ExchangeWaiter::notify(&waiter); }).join();
-    waiter.armTick();
-    EXPECT_EQ(waiter.wait(), ExchangeWaiter::Wake::Arrival);
-    EXPECT_TRUE(waiter.tickArmed());
-    EXPECT_EQ(waiter.wait(), ExchangeWaiter::Wake::Tick);
 }
 
 TEST_F(PortOverPty, InputFromBeforeTheOpenIsDiscarded) {

@@ -1,17 +1,13 @@
 // The simulated tracker as a generic bootloader host sees it: the checks the
 // engine tests lean on (a bad checksum is refused, nothing is stored), the
 // standard commands, the block file and the command line.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
 #include <utility>
 
 #include "exchange_fixture.h"
-#include "tools/tracker_sim/pty_tracker.h"
 #include "tools/tracker_sim/sim_options.h"
 
 namespace {
@@ -92,48 +88,6 @@ TEST(TrackerSim, BlockFileHoldsExactly1536Bytes) {
     EXPECT_EQ(loaded.block[5], 0);  // a bad file changes nothing
     EXPECT_FALSE(loaded.loadBlock(path + ".missing", error));
     std::remove(path.c_str());
-}
-
-TEST(PtyTracker, WrittenBlockTakesItsLineTimeAndThenItsFlashTime) {
-    TrackerSim sim;
-    PtyOptions options;
-    options.flashMs = 150;
-    PtyTracker tracker(sim, options);
-    std::string error;
-    ASSERT_TRUE(tracker.start(error)) << error;
-    const int host = ::open(tracker.path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    ASSERT_GE(host, 0);
-
-    // Sends a frame; the one-byte answer and how long it took to come.
-    using Clock = std::chrono::steady_clock;
-    auto talk = [&](const Bytes& frame, Clock::duration& took) {
-        const auto start = Clock::now();
-        if (::write(host, frame.data(), frame.size()) != static_cast<ssize_t>(frame.size()))
-            return -1;
-        pollfd in{host, POLLIN, 0};
-        std::uint8_t answer = 0;
-        if (::poll(&in, 1, 20000) != 1 || ::read(host, &answer, 1) != 1) return -1;
-        took = Clock::now() - start;
-        return int{answer};
-    };
-    Bytes block = {0x7F};
-    std::uint8_t sum = 0x7F;
-    for (int i = 0; i < 128; ++i) {
-        block.push_back(static_cast<std::uint8_t>(i));
-        sum ^= static_cast<std::uint8_t>(i);
-    }
-    block.push_back(sum);
-
-    Clock::duration took{};
-    for (const char* frame : {"7F", "31 CE", "00 00 10 00 10"})
-        ASSERT_EQ(talk(hex(frame), took), 0x79) << frame;
-    ASSERT_EQ(talk(block, took), 0x79);
-    // 130 bytes at 115200 baud, 11 bits a byte: 12.4 ms on the cable.
-    EXPECT_GE(took, std::chrono::microseconds(150'000 + 12'400));
-
-    ::close(host);
-    tracker.stop();
-    EXPECT_EQ(sim.block[127], 127);
 }
 
 TEST(TrackerSim, CommandLine) {

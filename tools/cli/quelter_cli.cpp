@@ -4,7 +4,13 @@
 // through the headless controls, so a tracker ends up exactly as the window
 // would leave it. The main thread sleeps until the port signals bytes or the
 // 20 ms tick is due, and hands either to the editor at once.
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -49,7 +55,8 @@ in the model menu, then Reset. The window's status texts go to standard error,
 one line each; read also prints the firmware version and the model there.
 
 Options:
-  --port PATH   a serial port to scan (repeat for several, in scan order);
+  --port PATH   a serial port to scan, such as /dev/ttyUSB0 or, on Windows,
+                COM5 (repeat for several, in scan order);
                 without it the ports of QUELTER_PORTS or of the system are scanned
   --trace       every frame sent and every byte received, in hex, with
                 milliseconds since start, on standard error
@@ -179,6 +186,36 @@ int deviceOutcome(const HeadlessShell& shell, const char* successText) {
     return kExitStopped;
 }
 
+// The environment variable the port layer reads.
+void setPortList(const std::string& list) {
+#ifdef _WIN32
+    _putenv_s("QUELTER_PORTS", list.c_str());
+#else
+    setenv("QUELTER_PORTS", list.c_str(), 1);
+#endif
+}
+
+// A new empty file of our own in the temporary folder; false when none can
+// be made.
+bool makeTemporaryFile(std::string& path) {
+#ifdef _WIN32
+    char folder[MAX_PATH + 1];
+    char name[MAX_PATH + 1];
+    const DWORD length = GetTempPathA(sizeof folder, folder);
+    if (length == 0 || length > MAX_PATH || GetTempFileNameA(folder, "qlc", 0, name) == 0)
+        return false;
+    path = name;
+    return true;
+#else
+    char name[] = "/tmp/quelter-cli-XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd < 0) return false;
+    ::close(fd);
+    path = name;
+    return true;
+#endif
+}
+
 bool copyToStdout(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
@@ -192,7 +229,7 @@ int run(const Options& o) {
     if (!o.ports.empty()) {
         std::string list;
         for (const std::string& p : o.ports) list += (list.empty() ? "" : ":") + p;
-        setenv("QUELTER_PORTS", list.c_str(), 1);
+        setPortList(list);
     }
 
     MemoryControls controls;
@@ -237,18 +274,20 @@ int run(const Options& o) {
     if (!o.file.empty()) return editor.saveSettingsTo(o.file) ? kExitOk : kExitFile;
 
     // Standard output: the same bytes, saved beside nothing of the user's.
-    char tmp[] = "/tmp/quelter-cli-XXXXXX";
-    const int fd = mkstemp(tmp);
-    if (fd < 0) return kExitFile;
-    ::close(fd);
+    std::string tmp;
+    if (!makeTemporaryFile(tmp)) return kExitFile;
     const bool ok = editor.saveSettingsTo(tmp) && copyToStdout(tmp);
-    std::remove(tmp);
+    std::remove(tmp.c_str());
     return ok ? kExitOk : kExitFile;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The settings file goes to standard output byte for byte: no CR is added.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     Options o;
     const int parsed = parse(argc, argv, o);
     if (parsed >= 0) return parsed;
