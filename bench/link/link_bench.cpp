@@ -7,6 +7,7 @@
 //
 //   quelter-bench-link [--runs N] [--delay-ms N] [--flash-ms N] [--no-pacing]
 //                      [--idle-seconds N]
+#include <sys/resource.h>
 #include <time.h>
 
 #include <algorithm>
@@ -83,6 +84,13 @@ double processCpuMs() {
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+// Times any thread of the process went to sleep or was put aside.
+long contextSwitches() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_nvcsw + u.ru_nivcsw;
 }
 
 struct Sample {
@@ -191,10 +199,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     const double cpuBefore = processCpuMs();
+    const long switchesBefore = contextSwitches();
     std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
+    const long switches = contextSwitches() - switchesBefore;
     const double cpuUsed = processCpuMs() - cpuBefore;
     port.close();
-    std::printf("idle   port open and silent %d s, process CPU %.2f ms\n", idleSeconds, cpuUsed);
+    // The benchmark's own sleep accounts for one switch.
+    std::printf("idle   port open and silent %d s, process CPU %.2f ms, %ld context switches\n",
+                idleSeconds, cpuUsed, switches);
 
     tracker.stop();
     return 0;
