@@ -9,14 +9,7 @@
 
 namespace {
 
-// Model is the configuration's model id, which has no field in the image.
-enum class KeyKind : std::uint8_t { Number, Text, Model };
-
-struct SettingsKey {
-    const char* key;
-    Field field;
-    KeyKind kind;
-};
+using KeyKind = SettingsKeyKind;
 
 // Every key of the file, in the order Open reads them. Widths and signedness
 // come from the field table, so a key can never reach outside its field.
@@ -120,10 +113,13 @@ void applyTrackerModeRule(DeviceConfig& image, int model) {
 }
 
 // A line feed would end the line early and let the rest of the text pass for
-// another key when the file is opened again, so the text ends there.
+// another key when the file is opened again, so the text ends there. Carriage
+// returns at the end of a line are part of its line end when it is read, so
+// the file holds the text without them: what Open will give back.
 std::string lineSafeText(const DeviceConfig& working, Field field) {
     std::string text = GetText(working, field);
     text.resize(std::min(text.size(), text.find('\n')));
+    while (!text.empty() && text.back() == '\r') text.pop_back();
     return text;
 }
 
@@ -144,6 +140,10 @@ void fillStore(CSettingsFile& store, const DeviceConfig& working, int editedMode
 }
 
 }  // namespace
+
+std::span<const SettingsKey> settingsKeys() {
+    return kKeys;
+}
 
 std::int32_t ReadIniNumber(const CSettingsFile& store, std::string_view section,
                            std::string_view key) {

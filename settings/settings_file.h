@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,19 @@ inline constexpr const char* kSettingsSavedText = "Настройки успеш
 inline constexpr const char* kSettingsSaveFailedText = "Ошибка сохранения настроек";
 inline constexpr const char* kSettingsOpenedText = "Файл открыт успешно";
 inline constexpr const char* kSettingsOpenFailedText = "Ошибка загрузки файла";
+
+// Model is the configuration's model id ("BootVersion"), which has no field in
+// the image.
+enum class SettingsKeyKind : std::uint8_t { Number, Text, Model };
+
+struct SettingsKey {
+    const char* key;
+    Field field;  // Field::Count for the model
+    SettingsKeyKind kind;
+};
+
+// Every key of the file, in the order Open reads them: the one table of keys.
+std::span<const SettingsKey> settingsKeys();
 
 struct SettingsOutcome {
     bool ok;
