@@ -1,8 +1,9 @@
 // quelter-cli: the window's Read, Write and Reset for scripts and fleets.
 //
 // It runs the window's own sequence (start-up, Open, the commands, Save)
-// through the headless controls, on a real 20 ms tick in the main thread, so
-// a tracker ends up exactly as the window would leave it.
+// through the headless controls, so a tracker ends up exactly as the window
+// would leave it. The main thread sleeps until the port signals bytes or the
+// 20 ms tick is due, and hands either to the editor at once.
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -20,13 +21,13 @@
 #include <iterator>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "config/models.h"
 #include "editor/config_editor.h"
 #include "editor/memory_controls.h"
 #include "link/com_port.h"
+#include "link/exchange_waiter.h"
 #include "link/port_list.h"
 #include "link/status_texts.h"
 #include "settings/settings_file.h"
@@ -90,7 +91,8 @@ Exit status:
   64  wrong usage
 )";
 
-// The window's status line, model button and timer, without a window.
+// The window's status line, model button and timer, without a window; the
+// waiter also takes the port's arrival notify.
 class HeadlessShell final : public WindowShell {
   public:
     void showResult(const std::string& text, ResultColour colour) override {
@@ -105,17 +107,13 @@ class HeadlessShell final : public WindowShell {
     }
     void showVersion(const std::string& text) override { version = text; }
     void setModelButtonText(const std::string& text) override { model = text; }
-    void armTick() override {
-        armed = true;
-        due = std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
-    }
-    void cancelTick() override { armed = false; }
+    void armTick() override { waiter.armTick(); }
+    void cancelTick() override { waiter.cancelTick(); }
 
     std::string result, version, model;
     std::string lastText;  // the last status text printed
     ResultColour resultColour = ResultColour::Green;
-    bool armed = false;
-    std::chrono::steady_clock::time_point due;
+    ExchangeWaiter waiter;
 };
 
 // The serial port, remembering which port of the list an exchange ran on.
@@ -244,12 +242,14 @@ void printTrace(const TraceEvent& e, std::chrono::steady_clock::time_point start
     std::cerr << line << '\n';
 }
 
-// Runs the 20 ms tick for as long as the exchange asks for it.
+// Hands arrivals and ticks to the editor for as long as the exchange keeps
+// its tick armed.
 void runExchange(CConfigEditor& editor, HeadlessShell& shell) {
-    while (shell.armed) {
-        std::this_thread::sleep_until(shell.due);
-        shell.armed = false;
-        editor.onTick();
+    while (shell.waiter.tickArmed()) {
+        if (shell.waiter.wait() == ExchangeWaiter::Wake::Arrival)
+            editor.onArrival();
+        else
+            editor.onTick();
     }
 }
 
@@ -390,8 +390,9 @@ int run(const Options& o, CliReport& report) {
     }
 
     MemoryControls controls;
-    HeadlessShell shell;
+    HeadlessShell shell;  // outlives the port, whose reader thread notifies it
     PortRecorder port;
+    port.setArrivalNotify(&ExchangeWaiter::notify, &shell.waiter);
     CConfigEditor editor(controls, shell, port);
     controls.setSink(&editor);
     editor.startUp();
