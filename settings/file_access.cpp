@@ -50,12 +50,15 @@ bool readAll(std::size_t expected, std::size_t maxBytes, std::string& out, ReadS
     return true;
 }
 
-// A fresh hidden name in the target's folder: ".NAME.<16 hex digits>.tmp".
+// A fresh hidden name in the target's folder: ".NAME.<16 hex digits>.tmp",
+// with NAME cut short enough that a target of the longest name the file
+// system allows still gets a temporary name it allows.
 std::string temporaryNameFor(const std::string& target, std::size_t nameStart) {
     static std::mt19937_64 random{std::random_device{}()};
+    constexpr std::size_t kNameKept = 200;
     char suffix[16];
     const auto end = std::to_chars(suffix, suffix + sizeof suffix, random(), 16).ptr;
-    return target.substr(0, nameStart) + "." + target.substr(nameStart) + "." +
+    return target.substr(0, nameStart) + "." + target.substr(nameStart, kNameKept) + "." +
            std::string(suffix, end) + ".tmp";
 }
 

@@ -113,10 +113,13 @@ void applyTrackerModeRule(DeviceConfig& image, int model) {
 }
 
 // A line feed would end the line early and let the rest of the text pass for
-// another key when the file is opened again, so the text ends there.
+// another key when the file is opened again, so the text ends there. Carriage
+// returns at the end of a line are part of its line end when it is read, so
+// the file holds the text without them: what Open will give back.
 std::string lineSafeText(const DeviceConfig& working, Field field) {
     std::string text = GetText(working, field);
     text.resize(std::min(text.size(), text.find('\n')));
+    while (!text.empty() && text.back() == '\r') text.pop_back();
     return text;
 }
 

@@ -87,6 +87,15 @@ TEST(FileAccess, SaveRefusesWhatIsNotARegularFile) {
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"fifo.ini"});
 }
 
+// The temporary name beside the target must fit the file system as well.
+TEST(FileAccess, SaveTakesTheLongestFileName) {
+    TempDir dir;
+    const std::string name = std::string(251, 'n') + ".ini";  // 255 bytes
+    ASSERT_TRUE(SaveSettingsFile(dir.file(name), patternImage(), kModelRQ30).ok);
+    EXPECT_EQ(readBytes(dir.file(name)).substr(0, kHeader.size()), kHeader);
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{name});
+}
+
 // A file of another user in a folder anyone may write to. The superuser's
 // save keeps the file its owner's; any other user may not write it, and the
 // save is refused instead of renaming a file of its own over it.

@@ -487,21 +487,36 @@ TEST(SettingsFile, SaveReplacesTheFileAndKeepsItsLinkAndMode) {
 }
 
 // A line feed inside a text would start a new line in the file and pass for a
-// key of its own on the next Open; the text ends at it instead.
-TEST(SettingsFile, LineFeedInATextCannotForgeAKey) {
+// key of its own on the next Open; the text ends at it instead. Carriage
+// returns at a text's end would be read as part of the line end: the file
+// holds the text without them, so a second Save writes the same file.
+TEST(SettingsFile, TextsAreSavedAsOpenWillReadThem) {
+    struct Case {
+        Field field;
+        std::string text, opened;
+    };
+    const Case cases[] = {
+        {Field::QuelterName, "car\nAngle=9", "car"},
+        {Field::EMail, "a=b\r", "a=b"},
+        {Field::EMailServer, "mail\r\r", "mail"},
+        {Field::USSDReq, "*1\r2#", "*1\r2#"},
+        {Field::MonServerIP, "\r", ""},
+    };
     TempDir dir;
     DeviceConfig image;
     ClearConfig(image);
-    SetText(image, Field::QuelterName, "car\nAngle=9");
+    for (const Case& c : cases) SetText(image, c.field, c.text);
     SetNumber(image, Field::Angle, 1);
-    ASSERT_TRUE(SaveSettingsFile(dir.file("s.ini"), image, kModelRQ30).ok);
+    ASSERT_TRUE(SaveSettingsFile(dir.file("first.ini"), image, kModelRQ30).ok);
 
     DeviceConfig loaded;
     ClearConfig(loaded);
     int model = 0;
-    ASSERT_TRUE(LoadSettings(dir.file("s.ini"), loaded, model, nullptr).ok);
-    EXPECT_EQ(GetText(loaded, Field::QuelterName), "car");
+    ASSERT_TRUE(LoadSettings(dir.file("first.ini"), loaded, model, nullptr).ok);
+    for (const Case& c : cases) EXPECT_EQ(GetText(loaded, c.field), c.opened) << c.text;
     EXPECT_EQ(GetNumber(loaded, Field::Angle), 1);
+    ASSERT_TRUE(SaveSettingsFile(dir.file("second.ini"), loaded, model).ok);
+    EXPECT_EQ(readBytes(dir.file("second.ini")), readBytes(dir.file("first.ini")));
 }
 
 }  // namespace
