@@ -163,9 +163,20 @@ TEST_F(FleetTest, JsonGivesOneObjectPerTracker) {
                    "\",\"model\":null,\"model_id\":null,\"result\":\"Подключения GPS Quelter к "
                    "ПК не обнаружено\",\"exit\":1,\"elapsed_ms\":[0-9]+\\}\n")))
         << none.out;
+}
 
-    // The settings file would go where the JSON goes.
-    EXPECT_EQ(64, runCli({"read", "--json", "--port", sim.path()}, dir / "usage").exitCode);
+TEST_F(FleetTest, OptionsThatDoNotFitTheCommandAreUsageErrors) {
+    for (const std::vector<std::string>& wrong : {
+             std::vector<std::string>{"diff"},
+             {"read", "--json"},                 // the settings file would go where the JSON goes
+             {"read", "--all"},                  // one file per tracker needs a folder
+             {"write", "a.ini", "-o", "b.ini"},  // once wrote b.ini to the tracker
+             {"diff", "a.ini", "-o", "b.ini"},
+         }) {
+        const CliRun r = runCli(wrong, dir / "usage");
+        EXPECT_EQ(64, r.exitCode) << wrong.back();
+        EXPECT_EQ("", r.out);
+    }
 }
 
 TEST_F(FleetTest, AllRunsOneExchangePerPortAndFailsIfAnyTrackerFails) {
