@@ -94,7 +94,7 @@ class HeadlessShell final : public WindowShell {
         resultColour = colour;
         if (!text.empty()) say(text);
     }
-    // A status text of the tool's own, after the window's.
+    // Prints one status line; the last one is the result --json reports.
     void say(const std::string& text) {
         std::cerr << text << '\n';
         lastText = text;
