@@ -69,12 +69,12 @@ Options:
                 needs -o FILE
   --all         run the command on every port of the list at the same time, one
                 exchange per port; each line of standard error starts with its
-                port. read --all needs -o DIR and saves DIR/<port>.ini per
-                tracker (/dev/ttyUSB0 gives ttyUSB0.ini, /dev/pts/3 pts-3.ini).
-                The exit status is 0 when every tracker succeeded (diff: 8 when
-                any would change), 1 when no port had a tracker, otherwise the
-                status of the first port, in list order, that failed. Not on
-                Windows
+                port, each line diff prints with the port and a tab. read --all
+                needs -o DIR and saves DIR/<port>.ini per tracker (/dev/ttyUSB0
+                gives ttyUSB0.ini, /dev/pts/3 pts-3.ini). The exit status is 0
+                when every tracker succeeded (diff: 8 when any would change), 1
+                when no port had a tracker, otherwise the status of the first
+                port, in list order, that failed. Not on Windows
 
 diff prints one line per field that would change: the settings key (or the
 name of a field the file does not carry), the tracker's value and the value the
@@ -100,7 +100,7 @@ class HeadlessShell final : public WindowShell {
         resultColour = colour;
         if (!text.empty()) say(text);
     }
-    // A status text of the tool's own, after the window's.
+    // Prints one status line; the last one is the result --json reports.
     void say(const std::string& text) {
         std::cerr << text << '\n';
         lastText = text;
