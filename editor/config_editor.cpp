@@ -82,6 +82,9 @@ void CConfigEditor::writeDevice() {
 void CConfigEditor::resetDevice() {
     impl_->exchange.resetDevice();
 }
+void CConfigEditor::onArrival() {
+    impl_->exchange.onArrival();
+}
 void CConfigEditor::onTick() {
     impl_->exchange.onTick();
 }

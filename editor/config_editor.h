@@ -14,14 +14,16 @@
 #include "link/serial_link.h"
 
 // What the window provides besides its controls: the status line, the model
-// button and the 20 ms timer.
+// button and the 20 ms timer. Whoever creates the port also wakes the editor
+// when it signals an arrival (onArrival).
 class WindowShell {
 public:
     virtual ~WindowShell() = default;
     virtual void showResult(const std::string& text, ResultColour colour) = 0;
     virtual void showVersion(const std::string& text) = 0;
     virtual void setModelButtonText(const std::string& text) = 0;
-    virtual void armTick() = 0;  // one-shot 20 ms, ends in CConfigEditor::onTick
+    // One-shot 20 ms, ends in CConfigEditor::onTick; arming restarts it.
+    virtual void armTick() = 0;
     virtual void cancelTick() = 0;
 };
 
@@ -38,6 +40,9 @@ public:
     void readDevice();
     void writeDevice();
     void resetDevice();
+    // The port signalled bytes (its owner registers the link's arrival notify
+    // and calls this on the window's thread), and the 20 ms tick.
+    void onArrival();
     void onTick();
 
     // Preset radio buttons 1991..1995 (also reached through onControlEvent):

@@ -1,5 +1,8 @@
 #include "editor/qt/gps_qconfig_dlg.h"
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <QAbstractButton>
 #include <QFile>
 #include <QFileDialog>
@@ -18,8 +21,8 @@
 
 #include "config/models.h"
 #include "config/result_colour.h"
+#include "editor/control_hints.h"
 #include "editor/qt/about_dlg.h"
-#include "editor/qt/control_hints.h"
 #include "editor/qt/dialog_units.h"
 #include "editor/qt/expert_prop.h"
 #include "editor/qt/gps_prop.h"
@@ -28,6 +31,7 @@
 #include "editor/qt/page_builder.h"
 #include "editor/qt/sensors_prop.h"
 #include "editor/qt/status_pane.h"
+#include "editor/qt/tooltip_text.h"
 #include "editor/qt/wake_prop.h"
 #include "editor/qt/window_images.h"
 #include "link/com_port.h"
@@ -140,6 +144,7 @@ CGPS_QConfigDlg::CGPS_QConfigDlg(std::unique_ptr<SerialLink> own, SerialLink* bo
 
     editor_ = std::make_unique<CConfigEditor>(controls_, *this, link_);
     controls_.setSink(editor_.get());
+    watchArrivals();
     editor_->startUp();
 }
 
@@ -147,7 +152,35 @@ CGPS_QConfigDlg::~CGPS_QConfigDlg() {
     tick_.stop();
     // Focus changes while the widgets go must not reach a destroyed editor.
     controls_.setSink(nullptr);
+    // The editor closes the port, so its reader thread is gone before the
+    // notify and the eventfd go.
     editor_.reset();
+    link_.setArrivalNotify(nullptr, nullptr);
+    arrivalNotifier_.reset();
+    if (arrivalFd_ >= 0) ::close(arrivalFd_);
+}
+
+void CGPS_QConfigDlg::watchArrivals() {
+    arrivalFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    // Without it the window still works, on its tick alone.
+    if (arrivalFd_ < 0) return;
+    arrivalNotifier_ = std::make_unique<QSocketNotifier>(arrivalFd_, QSocketNotifier::Read);
+    connect(arrivalNotifier_.get(), &QSocketNotifier::activated, this,
+            &CGPS_QConfigDlg::onArrivalSignalled);
+    link_.setArrivalNotify(&CGPS_QConfigDlg::signalArrival, &arrivalFd_);
+}
+
+void CGPS_QConfigDlg::signalArrival(void* eventFd) {
+    const std::uint64_t one = 1;
+    // A full counter is already readable; nothing else can fail here.
+    if (::write(*static_cast<const int*>(eventFd), &one, sizeof one) < 0) return;
+}
+
+void CGPS_QConfigDlg::onArrivalSignalled() {
+    std::uint64_t count = 0;
+    // Resets the counter: every arrival signalled so far is handled now.
+    if (::read(arrivalFd_, &count, sizeof count) < 0) return;
+    editor_->onArrival();
 }
 
 void CGPS_QConfigDlg::buildMenus() {

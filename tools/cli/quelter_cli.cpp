@@ -1,8 +1,9 @@
 // quelter-cli: the window's Read, Write and Reset for scripts and fleets.
 //
 // It runs the window's own sequence (start-up, Open, the commands, Save)
-// through the headless controls, on a real 20 ms tick in the main thread, so
-// a tracker ends up exactly as the window would leave it.
+// through the headless controls, so a tracker ends up exactly as the window
+// would leave it. The main thread sleeps until the port signals bytes or the
+// 20 ms tick is due, and hands either to the editor at once.
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -20,13 +21,13 @@
 #include <iterator>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "config/models.h"
 #include "editor/config_editor.h"
 #include "editor/memory_controls.h"
 #include "link/com_port.h"
+#include "link/exchange_waiter.h"
 #include "link/port_list.h"
 #include "link/status_texts.h"
 #include "settings/settings_file.h"
@@ -69,12 +70,12 @@ Options:
                 needs -o FILE
   --all         run the command on every port of the list at the same time, one
                 exchange per port; each line of standard error starts with its
-                port. read --all needs -o DIR and saves DIR/<port>.ini per
-                tracker (/dev/ttyUSB0 gives ttyUSB0.ini, /dev/pts/3 pts-3.ini).
-                The exit status is 0 when every tracker succeeded (diff: 8 when
-                any would change), 1 when no port had a tracker, otherwise the
-                status of the first port, in list order, that failed. Not on
-                Windows
+                port, each line diff prints with the port and a tab. read --all
+                needs -o DIR and saves DIR/<port>.ini per tracker (/dev/ttyUSB0
+                gives ttyUSB0.ini, /dev/pts/3 pts-3.ini). The exit status is 0
+                when every tracker succeeded (diff: 8 when any would change), 1
+                when no port had a tracker, otherwise the status of the first
+                port, in list order, that failed. Not on Windows
 
 diff prints one line per field that would change: the settings key (or the
 name of a field the file does not carry), the tracker's value and the value the
@@ -91,7 +92,8 @@ Exit status:
   64  wrong usage
 )";
 
-// The window's status line, model button and timer, without a window.
+// The window's status line, model button and timer, without a window; the
+// waiter also takes the port's arrival notify.
 class HeadlessShell final : public WindowShell {
   public:
     void showResult(const std::string& text, ResultColour colour) override {
@@ -99,24 +101,20 @@ class HeadlessShell final : public WindowShell {
         resultColour = colour;
         if (!text.empty()) say(text);
     }
-    // A status text of the tool's own, after the window's.
+    // Prints one status line; the last one is the result --json reports.
     void say(const std::string& text) {
         std::cerr << text << '\n';
         lastText = text;
     }
     void showVersion(const std::string& text) override { version = text; }
     void setModelButtonText(const std::string& text) override { model = text; }
-    void armTick() override {
-        armed = true;
-        due = std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
-    }
-    void cancelTick() override { armed = false; }
+    void armTick() override { waiter.armTick(); }
+    void cancelTick() override { waiter.cancelTick(); }
 
     std::string result, version, model;
     std::string lastText;  // the last status text printed
     ResultColour resultColour = ResultColour::Green;
-    bool armed = false;
-    std::chrono::steady_clock::time_point due;
+    ExchangeWaiter waiter;
 };
 
 // The serial port, remembering which port of the list an exchange ran on.
@@ -245,12 +243,14 @@ void printTrace(const TraceEvent& e, std::chrono::steady_clock::time_point start
     std::cerr << line << '\n';
 }
 
-// Runs the 20 ms tick for as long as the exchange asks for it.
+// Hands arrivals and ticks to the editor for as long as the exchange keeps
+// its tick armed.
 void runExchange(CConfigEditor& editor, HeadlessShell& shell) {
-    while (shell.armed) {
-        std::this_thread::sleep_until(shell.due);
-        shell.armed = false;
-        editor.onTick();
+    while (shell.waiter.tickArmed()) {
+        if (shell.waiter.wait() == ExchangeWaiter::Wake::Arrival)
+            editor.onArrival();
+        else
+            editor.onTick();
     }
 }
 
@@ -392,8 +392,9 @@ int run(const Options& o, CliReport& report) {
     }
 
     MemoryControls controls;
-    HeadlessShell shell;
+    HeadlessShell shell;  // outlives the port, whose reader thread notifies it
     PortRecorder port;
+    port.setArrivalNotify(&ExchangeWaiter::notify, &shell.waiter);
     CConfigEditor editor(controls, shell, port);
     controls.setSink(&editor);
     editor.startUp();
@@ -434,8 +435,10 @@ int runAll(const Options& o, const char* argv0) {
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
-    // The settings file goes to standard output byte for byte: no CR is added.
+    // The settings file goes to standard output byte for byte: no CR is
+    // added. The status texts are UTF-8.
     _setmode(_fileno(stdout), _O_BINARY);
+    SetConsoleOutputCP(CP_UTF8);
 #endif
     Options o;
     const int parsed = parse(argc, argv, o);
