@@ -21,6 +21,8 @@ namespace {
 
 constexpr UINT_PTR kTickTimer = 22;
 constexpr UINT kTickMs = 20;
+// Posted by the port's reader thread: bytes have arrived.
+constexpr UINT kArrivalMessage = WM_APP + 1;
 
 struct PageTemplate {
     PageId page;
@@ -56,7 +58,8 @@ constexpr ToolButton kToolButtons[] = {
      L"Записать текущие настройки в подключенный GPS Quelter (Может потребоваться кабель "
      L"T3Link)"},
     {0, 0, BTNS_SEP, nullptr},
-    {4, ID_TOOL_RESET, BTNS_BUTTON | BTNS_AUTOSIZE, L"Выставить текущие настройки GPS Quelter по-умолчанию"},
+    {4, ID_TOOL_RESET, BTNS_BUTTON | BTNS_AUTOSIZE,
+     L"Выставить текущие настройки GPS Quelter по-умолчанию"},
     {0, 0, BTNS_SEP, nullptr},
     {I_IMAGENONE, ID_TOOL_MODEL, BTNS_DROPDOWN | BTNS_SHOWTEXT | BTNS_AUTOSIZE,
      L"Модель устройства:"},
@@ -198,6 +201,12 @@ INT_PTR CGPS_QConfigDlg::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return FALSE;
         }
+        case kArrivalMessage:
+            // Every arrival signalled up to here is handled now; one that
+            // comes meanwhile posts the next wake-up.
+            arrivalPosted_.store(false);
+            if (editor_) editor_->onArrival();
+            return TRUE;
         case WM_TIMER:
             if (wParam != kTickTimer) return FALSE;
             // One-shot: the engine arms the next tick itself.
@@ -259,6 +268,7 @@ void CGPS_QConfigDlg::setUp() {
     // The bars are there for what the editor reports from its start-up on.
     editor_ = std::make_unique<CConfigEditor>(controls_, *this, link_);
     controls_.setSink(editor_.get());
+    link_.setArrivalNotify(&CGPS_QConfigDlg::signalArrival, this);
     editor_->startUp();
     setModelButtonText(modelName(editor_->editedModel()) ? modelName(editor_->editedModel()) : "");
 
@@ -311,7 +321,7 @@ void CGPS_QConfigDlg::makeStatusLine() {
     for (const char* text :
          {kTextNoConnection, kTextReadOk, kTextBadModel, kTextIncompatible, kTextWriteOk,
           kTextInterrupted, kSettingsSavedText, kSettingsSaveFailedText, kSettingsOpenedText,
-          kSettingsOpenFailedText}) {
+          kSettingsOpenFailedText, OpenedModelKeptText(kModelRQ30).c_str()}) {
         const std::wstring wide = widen(text);
         SIZE size{};
         GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
@@ -442,7 +452,10 @@ void CGPS_QConfigDlg::tearDown() {
     tickArmed_ = false;
     // Focus changes while the controls go must not reach a destroyed editor.
     controls_.setSink(nullptr);
+    // The editor closes the port, so its reader thread is gone before the
+    // notify goes.
     editor_.reset();
+    link_.setArrivalNotify(nullptr, nullptr);
     for (int p = 0; p < kPageIdCount; ++p) controls_.attachPage(static_cast<PageId>(p), nullptr);
     if (toolbarImages_) ImageList_Destroy(toolbarImages_);
     if (logo_) DeleteObject(logo_);
@@ -518,6 +531,12 @@ void CGPS_QConfigDlg::onDropDown() {
         if (item.command == command) model = item.model;
     // Also when dismissed: the pages are shown again from the working image.
     editor_->chooseModel(model);
+}
+
+void CGPS_QConfigDlg::signalArrival(void* window) {
+    auto* self = static_cast<CGPS_QConfigDlg*>(window);
+    // Many arrivals before the window's thread runs make one wake-up.
+    if (!self->arrivalPosted_.exchange(true)) PostMessageW(self->hwnd_, kArrivalMessage, 0, 0);
 }
 
 void CGPS_QConfigDlg::showResult(const std::string& text, ResultColour colour) {

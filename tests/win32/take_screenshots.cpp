@@ -22,7 +22,8 @@ namespace {
 
 // The window as it stands on the screen, frame and caption included.
 bool savePicture(HWND window, const std::wstring& path) {
-    RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     pumpPending();
     RECT r;
     GetWindowRect(window, &r);
@@ -51,8 +52,7 @@ bool savePicture(HWND window, const std::wstring& path) {
     bool ok = false;
     if (FILE* out = _wfopen(path.c_str(), L"wb")) {
         ok = copied && fwrite(&file, sizeof file, 1, out) == 1 &&
-             fwrite(&header, sizeof header, 1, out) == 1 &&
-             fwrite(bits, imageSize, 1, out) == 1;
+             fwrite(&header, sizeof header, 1, out) == 1 && fwrite(bits, imageSize, 1, out) == 1;
         ok = fclose(out) == 0 && ok;
     }
     SelectObject(memory, old);
@@ -86,9 +86,9 @@ int wmain(int argc, wchar_t** argv) {
         std::wprintf(L"status: %ls\n", window.paneText(1).c_str());
     }
 
-    static const wchar_t* const names[] = {L"win-main.bmp",     L"win-wake.bmp",
-                                           L"win-gps.bmp",      L"win-internet.bmp",
-                                           L"win-sensors.bmp",  L"win-expert.bmp"};
+    static const wchar_t* const names[] = {L"win-main.bmp",    L"win-wake.bmp",
+                                           L"win-gps.bmp",     L"win-internet.bmp",
+                                           L"win-sensors.bmp", L"win-expert.bmp"};
     bool ok = true;
     for (int tab = 0; tab < 6; ++tab) {
         TabCtrl_SetCurFocus(window.tabs(), tab);
@@ -99,8 +99,9 @@ int wmain(int argc, wchar_t** argv) {
     duringModal([&] { SendMessageW(w, WM_SYSCOMMAND, IDM_ABOUTBOX, 0); },
                 [&] {
                     HWND about = nullptr;
-                    pumpUntil([&] { return (about = findThreadWindow(L"О проекте QuelterConfig")); },
-                              10000);
+                    pumpUntil(
+                        [&] { return (about = findThreadWindow(L"О проекте QuelterConfig")); },
+                        10000);
                     pumpUntil([] { return false; }, 300);
                     ok = about && savePicture(about, folder + L"\\win-about.bmp") && ok;
                     // Whatever holds the modal loop now ends it.

@@ -1,5 +1,6 @@
 #include "win32_test_support.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -36,7 +37,10 @@ bool pumpUntil(const std::function<bool()>& done, int timeoutMs, HWND dialog) {
                               deadline - std::chrono::steady_clock::now())
                               .count();
         if (left <= 0) return done();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left), QS_ALLINPUT);
+        // Woken by the thread's own messages; what other threads and processes
+        // do is looked at again every few milliseconds.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE,
+                                  static_cast<DWORD>(std::min<long long>(left, 20)), QS_ALLINPUT);
     }
 }
 
