@@ -45,15 +45,18 @@ public:
     void onArrival();
     void onTick();
 
-    // Preset radio buttons 1991..1995 (also reached through onControlEvent).
+    // Preset radio buttons 1991..1995 (also reached through onControlEvent):
+    // collect the pages, change the preset's fields, show the image.
     void presetSleep();
     void presetWait();
     void presetGuard();
     void presetSearch();
     void presetTracker();
 
-    // Model menu: 0x11, 0x70 or 0x80 sets the model and the button text; any
-    // other value (menu dismissed) changes nothing. Both then show the image.
+    // Model menu: 0x11, 0x70 or 0x80 other than the model edited collects the
+    // pages, sets the model and the button text and shows the image again;
+    // the model already edited, or any other value (menu dismissed), changes
+    // nothing.
     void chooseModel(int modelId);
 
     // Save: beginSave clears the result and collects the pages (before the
@@ -67,6 +70,8 @@ public:
     bool openSettingsFrom(const std::string& path);
     void openCancelled();
 
+    // Showing forgets what the pages remembered of the configuration before;
+    // collecting first applies the lower bounds still pending.
     void showConfig();
     void collectPages();
 

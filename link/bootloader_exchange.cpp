@@ -168,6 +168,9 @@ bool CBootloaderExchange::handleAnswer() {
         consumeByte();
         return true;
     }
+    // A device that acknowledged the sync and then refuses for good is a
+    // tracker that answered: the exchange is broken off, not the port passed by.
+    if (answer == kNack && lastFrame_ != FrameKind::Sync) answerSeen_ = true;
     giveUp();
     return false;
 }

@@ -21,8 +21,8 @@
 
 #include "config/models.h"
 #include "config/result_colour.h"
+#include "editor/control_hints.h"
 #include "editor/qt/about_dlg.h"
-#include "editor/qt/control_hints.h"
 #include "editor/qt/dialog_units.h"
 #include "editor/qt/expert_prop.h"
 #include "editor/qt/gps_prop.h"
@@ -31,6 +31,7 @@
 #include "editor/qt/page_builder.h"
 #include "editor/qt/sensors_prop.h"
 #include "editor/qt/status_pane.h"
+#include "editor/qt/tooltip_text.h"
 #include "editor/qt/wake_prop.h"
 #include "editor/qt/window_images.h"
 #include "link/com_port.h"
@@ -313,6 +314,8 @@ void CGPS_QConfigDlg::buildStatusLine(QStatusBar* statusBar) {
                              kTextWriteOk, kTextInterrupted, kSettingsSavedText,
                              kSettingsSaveFailedText, kSettingsOpenedText, kSettingsOpenFailedText})
         resultWidth = std::max(resultWidth, fm.horizontalAdvance(QString::fromUtf8(text)) + 6);
+    const QString modelKept = QString::fromStdString(OpenedModelKeptText(kModelRQ30));
+    resultWidth = std::max(resultWidth, fm.horizontalAdvance(modelKept) + 6);
 
     for (int i = 0; i < 3; ++i) {
         panes_[i] = new StatusPane(statusBar);
@@ -333,7 +336,7 @@ void CGPS_QConfigDlg::buildStatusLine(QStatusBar* statusBar) {
 
 void CGPS_QConfigDlg::showResult(const std::string& text, ResultColour colour) {
     panes_[1]->setText(QString::fromStdString(text));
-    panes_[1]->setBackground(rgb(colour == ResultColour::Green ? kResultGreenRgb : kResultRedRgb));
+    panes_[1]->setBackground(rgb(resultRgb(colour)));
 }
 
 void CGPS_QConfigDlg::showVersion(const std::string& text) {

@@ -346,6 +346,21 @@ TEST(Exchange, EndlessRefusalsEndTheExchangeOnRedAfterOneHundred) {
     EXPECT_EQ(bench.sim.framesSeen(SimFrame::Address), 2 + 101);
 }
 
+// The tracker did acknowledge the sync: refusing the Get for good breaks the
+// exchange off on this port rather than passing on to the next one.
+TEST(Exchange, TrackerRefusingTheGetForGoodEndsOnRedWithoutScanningOn) {
+    ExchangeBench bench;
+    bench.sim.faults.refuse.push_back({SimFrame::Get, 1, 1'000'000});
+
+    bench.engine.readDevice();
+    bench.run();
+
+    EXPECT_EQ(bench.owner.results, (std::vector<Shown>{kCleared, kInterrupted}));
+    EXPECT_EQ(bench.link.openAttempts().size(), 1u);
+    EXPECT_FALSE(bench.link.isOpen());
+    EXPECT_EQ(bench.sim.framesSeen(SimFrame::Get), 101);
+}
+
 TEST(Exchange, NewCommandStartsCleanAfterOneStoppedMidBlock) {
     ExchangeBench bench;
     bench.sim.faults.split = {SimFrame::ReadCount, 2, 1 + 100};

@@ -41,17 +41,22 @@ namespace {
 const char* const kUsage = R"(Usage:
   quelter-cli read [-o FILE] [options]    read the tracker and write its settings file
                                           (to FILE, or to standard output)
-  quelter-cli write FILE [options]        open the settings file and write it to the tracker
+  quelter-cli write FILE [--model RQ30|RQ10|RQ20] [options]
+                                          open the settings file and write it to the tracker;
+                                          --model is the model for a file that names none
+                                          (a model the file names wins, default RQ30)
   quelter-cli reset [--model RQ30|RQ10|RQ20] [options]
                                           write the factory configuration (default model RQ30)
-  quelter-cli diff FILE [options]         read the tracker and list what a write of FILE
+  quelter-cli diff FILE [--model RQ30|RQ10|RQ20] [options]
+                                          read the tracker and list what a write of FILE
                                           would change; nothing is written
   quelter-cli --help
 
 Each command does what the configurator window does right after it starts:
-read = Read, then Save; write = Open FILE, then Write; reset = choose the model
-in the model menu, then Reset. The window's status texts go to standard error,
-one line each; read also prints the firmware version and the model there.
+read = Read, then Save; write = choose the model (with --model) in the model
+menu, Open FILE, then Write; reset = choose the model in the model menu, then
+Reset. The window's status texts go to standard error, one line each; read
+also prints the firmware version and the model there.
 
 Options:
   --port PATH   a serial port to scan, such as /dev/ttyUSB0 or, on Windows,
@@ -65,12 +70,12 @@ Options:
                 needs -o FILE
   --all         run the command on every port of the list at the same time, one
                 exchange per port; each line of standard error starts with its
-                port. read --all needs -o DIR and saves DIR/<port>.ini per
-                tracker (/dev/ttyUSB0 gives ttyUSB0.ini, /dev/pts/3 pts-3.ini).
-                The exit status is 0 when every tracker succeeded (diff: 8 when
-                any would change), 1 when no port had a tracker, otherwise the
-                status of the first port, in list order, that failed. Not on
-                Windows
+                port, each line diff prints with the port and a tab. read --all
+                needs -o DIR and saves DIR/<port>.ini per tracker (/dev/ttyUSB0
+                gives ttyUSB0.ini, /dev/pts/3 pts-3.ini). The exit status is 0
+                when every tracker succeeded (diff: 8 when any would change), 1
+                when no port had a tracker, otherwise the status of the first
+                port, in list order, that failed. Not on Windows
 
 diff prints one line per field that would change: the settings key (or the
 name of a field the file does not carry), the tracker's value and the value the
@@ -96,7 +101,7 @@ class HeadlessShell final : public WindowShell {
         resultColour = colour;
         if (!text.empty()) say(text);
     }
-    // A status text of the tool's own, after the window's.
+    // Prints one status line; the last one is the result --json reports.
     void say(const std::string& text) {
         std::cerr << text << '\n';
         lastText = text;
@@ -150,7 +155,7 @@ class PortRecorder final : public SerialLink {
 struct Options {
     std::string command;
     std::string file;    // write, diff: the settings file; read: -o FILE (DIR with --all)
-    std::string model;   // reset only; RQ30 when not given
+    std::string model;   // reset, and write and diff for a file without one; RQ30 when not given
     std::string output;  // -o, which belongs to read
     std::vector<std::string> ports;
     bool trace = false;
@@ -216,8 +221,9 @@ int parse(int argc, char** argv, Options& o) {
         return usage("read --all needs -o DIR for the settings files");
     if (o.command == "read" && o.file.empty() && o.json)
         return usage("read --json needs -o FILE: standard output holds the JSON");
-    if (o.command != "reset" && !o.model.empty()) return usage("--model belongs to reset");
-    if (o.command == "reset" && !o.model.empty() && modelIdFromName(o.model) < 0)
+    if (o.command == "read" && !o.model.empty())
+        return usage("--model belongs to write, diff and reset");
+    if (!o.model.empty() && modelIdFromName(o.model) < 0)
         return usage("--model must be RQ30, RQ10 or RQ20");
     return -1;
 }
@@ -299,6 +305,7 @@ bool copyToStdout(const std::string& path) {
 // tracker's. The file is opened first, as write does, so a file that cannot be
 // read never opens a port.
 int runDiff(const Options& o, CConfigEditor& editor, HeadlessShell& shell, CliReport& report) {
+    if (!o.model.empty()) editor.chooseModel(modelIdFromName(o.model));
     editor.beginOpen();
     if (!editor.openSettingsFrom(o.file)) return kExitFile;
     // What the write phase would collect; the Read below replaces the pages.
@@ -328,6 +335,9 @@ int runDiff(const Options& o, CConfigEditor& editor, HeadlessShell& shell, CliRe
 int runCommand(const Options& o, CConfigEditor& editor, HeadlessShell& shell, CliReport& report) {
     if (o.command == "diff") return runDiff(o, editor, shell, report);
     if (o.command == "write") {
+        // The model is chosen first, as in the window, so a file that names
+        // none is opened for it; one that names a model replaces it.
+        if (!o.model.empty()) editor.chooseModel(modelIdFromName(o.model));
         // A file that cannot be read never opens a port.
         editor.beginOpen();
         if (!editor.openSettingsFrom(o.file)) return kExitFile;
@@ -425,8 +435,10 @@ int runAll(const Options& o, const char* argv0) {
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
-    // The settings file goes to standard output byte for byte: no CR is added.
+    // The settings file goes to standard output byte for byte: no CR is
+    // added. The status texts are UTF-8.
     _setmode(_fileno(stdout), _O_BINARY);
+    SetConsoleOutputCP(CP_UTF8);
 #endif
     Options o;
     const int parsed = parse(argc, argv, o);
