@@ -52,6 +52,8 @@ struct CConfigEditor::Impl final : DeviceCommandOwner {
     void armTick() override { shell.armTick(); }
     void cancelTick() override { shell.cancelTick(); }
 
+    // What the user typed is collected first, so the preset changes its own
+    // fields only and the pages keep the rest.
     void preset(PresetMode mode) {
         if (exchange.running()) {
             // The window offers no preset now; a click that came anyway only
@@ -59,6 +61,7 @@ struct CConfigEditor::Impl final : DeviceCommandOwner {
             showPresetChoice(controls, exchange.workingImage, exchange.editedModel);
             return;
         }
+        editor.collectPages();
         applyPreset(exchange.workingImage, mode);
         editor.showConfig();
         refreshTitle();
@@ -69,13 +72,13 @@ struct CConfigEditor::Impl final : DeviceCommandOwner {
     // shown, saved or written: edits typed back to what they were count as
     // none, and a value the pages cannot carry never does.
     void takeBaseline() {
-        ::collectPages(controls, baseline);
+        ::collectPages(controls, pageMemory, baseline);
         baselineModel = exchange.editedModel;
         refreshTitle();
     }
     bool edited() const {
         DeviceConfig now;
-        ::collectPages(controls, now);
+        ::collectPages(controls, pageMemory, now);
         return exchange.editedModel != baselineModel ||
                std::memcmp(now.bytes, baseline.bytes, kConfigSize) != 0;
     }
@@ -134,6 +137,7 @@ struct CConfigEditor::Impl final : DeviceCommandOwner {
     WindowShell& shell;
     SerialLink& link;
     CPageRules rules;
+    PageMemory pageMemory;
     CBootloaderExchange exchange;
     // What Save writes, taken when the pages are collected: the exchange's
     // timer runs on while the file dialog is open, and a Read finishing then
@@ -194,6 +198,11 @@ void CConfigEditor::resetDevice() {
     impl_->syncBusy();
 }
 
+void CConfigEditor::onArrival() {
+    impl_->exchange.onArrival();
+    impl_->syncBusy();
+}
+
 void CConfigEditor::onTick() {
     impl_->exchange.onTick();
     impl_->syncBusy();
@@ -206,7 +215,7 @@ bool CConfigEditor::busy() const {
 void CConfigEditor::openSettings() {
     if (busy() || !impl_->mayDiscardEdits()) return;
     beginOpen();
-    const std::string path = impl_->shell.chooseSettingsFile(false);
+    const std::string path = impl_->shell.pickSettingsFile(false);
     if (path.empty())
         openCancelled();
     else
@@ -222,7 +231,7 @@ void CConfigEditor::openSettingsFile(const std::string& path) {
 bool CConfigEditor::saveSettings() {
     if (busy()) return false;
     beginSave();
-    const std::string path = impl_->shell.chooseSettingsFile(true);
+    const std::string path = impl_->shell.pickSettingsFile(true);
     if (path.empty()) {
         saveCancelled();
         return false;
@@ -261,9 +270,9 @@ void CConfigEditor::presetSearch() {
 
 void CConfigEditor::presetTracker() {
     // Button 1995 is disabled for these models; a caller that gets here
-    // anyway only has the preset choice shown again.
-    if (!busy() && !modelHasTrackerMode(editedModel())) {
-        showConfig();
+    // anyway only has the preset choice shown again, the pages untouched.
+    if (!modelHasTrackerMode(editedModel())) {
+        showPresetChoice(impl_->controls, impl_->exchange.workingImage, editedModel());
         return;
     }
     impl_->preset(PresetMode::Tracker);
@@ -271,11 +280,14 @@ void CConfigEditor::presetTracker() {
 
 void CConfigEditor::chooseModel(int modelId) {
     if (busy()) return;
-    if (const char* name = modelName(modelId)) {
-        impl_->exchange.editedModel = modelId;
-        impl_->shell.setModelButtonText(name);
-    }
-    // Also when the menu was dismissed: the pages follow the working image.
+    const char* name = modelName(modelId);
+    // Dismissed, or the model already edited: nothing changes at all.
+    if (!name || modelId == impl_->exchange.editedModel) return;
+    // The pages are shown again for the new model's rules; what the user
+    // typed goes with them.
+    collectPages();
+    impl_->exchange.editedModel = modelId;
+    impl_->shell.setModelButtonText(name);
     showConfig();
     impl_->refreshTitle();
 }
@@ -319,13 +331,14 @@ void CConfigEditor::beginOpen() {
 
 bool CConfigEditor::openSettingsFrom(const std::string& path) {
     Controls& controls = impl_->controls;
+    const int modelBefore = impl_->exchange.editedModel;
     const SettingsOutcome outcome = LoadSettings(
         path, impl_->exchange.workingImage, impl_->exchange.editedModel,
         [&controls](DeviceConfig& image, int model) { showPresetChoice(controls, image, model); });
     if (outcome.ok) {
-        // Any model id the file names is taken; only the known ones have a name.
-        if (const char* name = modelName(impl_->exchange.editedModel))
-            impl_->shell.setModelButtonText(name);
+        // A file without a usable model keeps the model and its button.
+        const int model = impl_->exchange.editedModel;
+        if (model != modelBefore) impl_->shell.setModelButtonText(modelName(model));
         showConfig();
         impl_->setFile(path);
         impl_->takeBaseline();
@@ -339,11 +352,16 @@ void CConfigEditor::openCancelled() {
 }
 
 void CConfigEditor::showConfig() {
-    ::showConfig(impl_->controls, impl_->exchange.workingImage, impl_->exchange.editedModel);
+    ::showConfig(impl_->controls, impl_->exchange.workingImage, impl_->exchange.editedModel,
+                 impl_->pageMemory);
+    impl_->rules.configShown();
 }
 
 void CConfigEditor::collectPages() {
-    ::collectPages(impl_->controls, impl_->exchange.workingImage);
+    // The toolbar takes no focus: bounds waiting for the user to leave an
+    // edit apply now, or a 5 s packet period would reach the tracker.
+    impl_->rules.applyPendingBounds();
+    ::collectPages(impl_->controls, impl_->pageMemory, impl_->exchange.workingImage);
 }
 
 void CConfigEditor::onControlEvent(PageId page, int id, ControlEvent event) {

@@ -21,13 +21,16 @@ inline constexpr const char* kWindowCaption = "GPS Quelter конфигурат�
 // What the window provides besides its controls: the status line, the model
 // button, the 20 ms timer, its title, questions and the file dialog. A shell
 // without a person in front of it (the command-line tool) keeps the defaults.
+// Whoever creates the port also wakes the editor when it signals an arrival
+// (onArrival).
 class WindowShell {
 public:
     virtual ~WindowShell() = default;
     virtual void showResult(const std::string& text, ResultColour colour) = 0;
     virtual void showVersion(const std::string& text) = 0;
     virtual void setModelButtonText(const std::string& text) = 0;
-    virtual void armTick() = 0;  // one-shot 20 ms, ends in CConfigEditor::onTick
+    // One-shot 20 ms, ends in CConfigEditor::onTick; arming restarts it.
+    virtual void armTick() = 0;
     virtual void cancelTick() = 0;
 
     // While an exchange runs the window offers none of the commands that would
@@ -43,7 +46,7 @@ public:
     virtual void setTitle(const std::string& title) { (void)title; }
     virtual Answer ask(Question question) { return questionText(question).unattended; }
     // A settings file to open, or to save to; empty when the user cancels.
-    virtual std::string chooseSettingsFile(bool save) {
+    virtual std::string pickSettingsFile(bool save) {
         (void)save;
         return {};
     }
@@ -64,6 +67,9 @@ public:
     void readDevice();
     void writeDevice();
     void resetDevice();
+    // The port signalled bytes (its owner registers the link's arrival notify
+    // and calls this on the window's thread), and the 20 ms tick.
+    void onArrival();
     void onTick();
     bool busy() const;
 
@@ -83,15 +89,18 @@ public:
     // a Read, an Open, a Reset or start-up, saved, or written.
     bool hasUnsavedEdits() const;
 
-    // Preset radio buttons 1991..1995 (also reached through onControlEvent).
+    // Preset radio buttons 1991..1995 (also reached through onControlEvent):
+    // collect the pages, change the preset's fields, show the image.
     void presetSleep();
     void presetWait();
     void presetGuard();
     void presetSearch();
     void presetTracker();
 
-    // Model menu: 0x11, 0x70 or 0x80 sets the model and the button text; any
-    // other value (menu dismissed) changes nothing. Both then show the image.
+    // Model menu: 0x11, 0x70 or 0x80 other than the model edited collects the
+    // pages, sets the model and the button text and shows the image again;
+    // the model already edited, or any other value (menu dismissed), changes
+    // nothing.
     void chooseModel(int modelId);
 
     // The steps of Save and Open, for callers with a file dialog of their own.
@@ -106,6 +115,8 @@ public:
     bool openSettingsFrom(const std::string& path);
     void openCancelled();
 
+    // Showing forgets what the pages remembered of the configuration before;
+    // collecting first applies the lower bounds still pending.
     void showConfig();
     void collectPages();
 

@@ -49,6 +49,7 @@ void CBootloaderExchange::scanPorts() {
     discardPending();
     blockExpected_ = false;
     silentTicks_ = 0;
+    heard_ = false;
     refusals_ = 0;
     finished_ = false;
     blocksDone_ = 0;
@@ -59,7 +60,7 @@ void CBootloaderExchange::scanPorts() {
     }
     if (portNumber_ >= kPortLimit) {
         portNumber_ = 1;
-        running_ = false;
+        halt();
         trackerNotFound_ = true;
         showNotFound();
         return;

@@ -1,5 +1,8 @@
 #include "editor/qt/gps_qconfig_dlg.h"
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <QAbstractButton>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -24,8 +27,8 @@
 
 #include "config/models.h"
 #include "config/result_colour.h"
+#include "editor/control_hints.h"
 #include "editor/qt/about_dlg.h"
-#include "editor/qt/control_hints.h"
 #include "editor/qt/dialog_units.h"
 #include "editor/qt/expert_prop.h"
 #include "editor/qt/gps_prop.h"
@@ -34,6 +37,7 @@
 #include "editor/qt/page_builder.h"
 #include "editor/qt/sensors_prop.h"
 #include "editor/qt/status_pane.h"
+#include "editor/qt/tooltip_text.h"
 #include "editor/qt/wake_prop.h"
 #include "editor/qt/window_images.h"
 #include "link/com_port.h"
@@ -106,7 +110,7 @@ CGPS_QConfigDlg::CGPS_QConfigDlg(std::unique_ptr<SerialLink> own, SerialLink* bo
     : QDialog(parent),
       ownLink_(std::move(own)),
       link_(borrowed ? *borrowed : *ownLink_),
-      chooseFile_(&CGPS_QConfigDlg::settingsFileDialog) {
+      chooseFile_(&CGPS_QConfigDlg::chooseSettingsFile) {
     setWindowTitle(QString::fromUtf8(kWindowCaption));
     setWindowIcon(applicationIcon());
     // A caption with a close box only: no minimise, maximise or help button.
@@ -158,6 +162,7 @@ CGPS_QConfigDlg::CGPS_QConfigDlg(std::unique_ptr<SerialLink> own, SerialLink* bo
 
     editor_ = std::make_unique<CConfigEditor>(controls_, *this, link_);
     controls_.setSink(editor_.get());
+    watchArrivals();
     editor_->startUp();
 }
 
@@ -165,7 +170,35 @@ CGPS_QConfigDlg::~CGPS_QConfigDlg() {
     tick_.stop();
     // Focus changes while the widgets go must not reach a destroyed editor.
     controls_.setSink(nullptr);
+    // The editor closes the port, so its reader thread is gone before the
+    // notify and the eventfd go.
     editor_.reset();
+    link_.setArrivalNotify(nullptr, nullptr);
+    arrivalNotifier_.reset();
+    if (arrivalFd_ >= 0) ::close(arrivalFd_);
+}
+
+void CGPS_QConfigDlg::watchArrivals() {
+    arrivalFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    // Without it the window still works, on its tick alone.
+    if (arrivalFd_ < 0) return;
+    arrivalNotifier_ = std::make_unique<QSocketNotifier>(arrivalFd_, QSocketNotifier::Read);
+    connect(arrivalNotifier_.get(), &QSocketNotifier::activated, this,
+            &CGPS_QConfigDlg::onArrivalSignalled);
+    link_.setArrivalNotify(&CGPS_QConfigDlg::signalArrival, &arrivalFd_);
+}
+
+void CGPS_QConfigDlg::signalArrival(void* eventFd) {
+    const std::uint64_t one = 1;
+    // A full counter is already readable; nothing else can fail here.
+    if (::write(*static_cast<const int*>(eventFd), &one, sizeof one) < 0) return;
+}
+
+void CGPS_QConfigDlg::onArrivalSignalled() {
+    std::uint64_t count = 0;
+    // Resets the counter: every arrival signalled so far is handled now.
+    if (::read(arrivalFd_, &count, sizeof count) < 0) return;
+    editor_->onArrival();
 }
 
 void CGPS_QConfigDlg::buildMenus() {
@@ -333,6 +366,8 @@ void CGPS_QConfigDlg::buildStatusLine(QStatusBar* statusBar) {
         resultWidth = std::max(
             resultWidth,
             fm.horizontalAdvance(QString::fromUtf8(format).replace("%s", "/dev/ttyUSB0")) + 6);
+    const QString modelKept = QString::fromStdString(OpenedModelKeptText(kModelRQ30));
+    resultWidth = std::max(resultWidth, fm.horizontalAdvance(modelKept) + 6);
 
     for (int i = 0; i < 3; ++i) {
         panes_[i] = new StatusPane(statusBar);
@@ -361,7 +396,7 @@ void CGPS_QConfigDlg::buildStatusLine(QStatusBar* statusBar) {
 void CGPS_QConfigDlg::showResult(const std::string& text, ResultColour colour) {
     panes_[1]->setText(QString::fromStdString(text));
     panes_[1]->setToolTip(panes_[1]->text());
-    panes_[1]->setBackground(rgb(colour == ResultColour::Green ? kResultGreenRgb : kResultRedRgb));
+    panes_[1]->setBackground(rgb(resultRgb(colour)));
 }
 
 void CGPS_QConfigDlg::showVersion(const std::string& text) {
@@ -432,11 +467,11 @@ Answer CGPS_QConfigDlg::ask(Question question) {
     return q.cancel ? Answer::Cancel : Answer::No;
 }
 
-std::string CGPS_QConfigDlg::chooseSettingsFile(bool save) {
+std::string CGPS_QConfigDlg::pickSettingsFile(bool save) {
     return QFile::encodeName(chooseFile_(this, save)).toStdString();
 }
 
-QString CGPS_QConfigDlg::settingsFileDialog(QWidget* parent, bool save) {
+QString CGPS_QConfigDlg::chooseSettingsFile(QWidget* parent, bool save) {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

@@ -1,10 +1,11 @@
 // The configurator's window: menu, toolbar with the model drop-down, the
 // preset buttons, the logo, the six pages and the three-pane status line. It
-// adds no rules of its own: every command, user edit and tick goes to the
-// CConfigEditor, which calls back through WindowShell.
+// adds no rules of its own: every command, user edit, arrival and tick goes to
+// the CConfigEditor, which calls back through WindowShell.
 #pragma once
 
 #include <QDialog>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QToolButton>
 #include <functional>
@@ -54,14 +55,14 @@ class CGPS_QConfigDlg : public QDialog, public WindowShell {
     void showProgress(const std::string& text, int done, int total) override;
     void setTitle(const std::string& title) override;
     Answer ask(Question question) override;
-    std::string chooseSettingsFile(bool save) override;
+    std::string pickSettingsFile(bool save) override;
 
     // Asks the user for a settings file to save to (save) or open (!save);
     // an empty path is a cancelled dialog. The platform's file dialog unless
     // replaced (tests answer without a dialog).
     using FileChooser = std::function<QString(QWidget* parent, bool save)>;
     void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
-    static QString settingsFileDialog(QWidget* parent, bool save);
+    static QString chooseSettingsFile(QWidget* parent, bool save);
 
     // The program's arguments once Qt has taken its own: the first that is
     // not an option names a settings file to open, as Open would.
@@ -76,6 +77,7 @@ class CGPS_QConfigDlg : public QDialog, public WindowShell {
     bool tickArmed() const { return tick_.isActive(); }
     QProgressBar* progressBar() const { return progress_; }
     QMenu* modelMenu() const { return modelMenu_; }
+    const QTimer& tickTimer() const { return tick_; }
 
   public slots:
     void onOpenSettings();
@@ -100,6 +102,11 @@ class CGPS_QConfigDlg : public QDialog, public WindowShell {
     void buildToolbar(QToolBar* toolbar);
     QWidget* buildPresetRow();
     void buildStatusLine(QStatusBar* statusBar);
+    void watchArrivals();
+    void onArrivalSignalled();
+    // The link's arrival notify, on its reader thread; the context is the
+    // eventfd that the notifier watches.
+    static void signalArrival(void* eventFd);
 
     // Declared in the order they must be made; destroyed the other way round:
     // the editor (which closes an open port) before the link.
@@ -108,6 +115,10 @@ class CGPS_QConfigDlg : public QDialog, public WindowShell {
     QtControls controls_;
     std::unique_ptr<CConfigEditor> editor_;
     QTimer tick_;
+    // Written by the port's reader thread, read here through the notifier:
+    // arrivals wake the window's thread at once, and many become one wake-up.
+    int arrivalFd_ = -1;
+    std::unique_ptr<QSocketNotifier> arrivalNotifier_;
     FileChooser chooseFile_;
 
     QTabWidget* tabs_ = nullptr;

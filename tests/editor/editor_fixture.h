@@ -36,7 +36,7 @@ class RecordingShell : public WindowShell {
         answers.pop_front();
         return a;
     }
-    std::string chooseSettingsFile(bool save) override {
+    std::string pickSettingsFile(bool save) override {
         chooserCalls.push_back(save);
         return chosenFile;
     }

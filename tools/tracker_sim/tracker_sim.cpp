@@ -347,6 +347,7 @@ void TrackerSim::onWriteData(const std::uint8_t* p, std::size_t length, TrackerO
         return;
     }
     std::memcpy(block.data() + (address_ - kBlockAddress), p + 1, dataLength);
+    out.writingFlash();
     reply(out, kAck);
     noteEnd(address_, dataLength);
 }
