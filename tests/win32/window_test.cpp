@@ -317,24 +317,23 @@ TEST_F(WindowTest, PresetsAndTheModelMenu) {
     RECT arrow;
     SendMessageW(window->toolbar(), TB_GETITEMRECT, 8, reinterpret_cast<LPARAM>(&arrow));
     std::vector<bool> marks;
+    HWND popup = nullptr;
     duringModal(
         [&] {
             SendMessageW(window->toolbar(), WM_LBUTTONDOWN, MK_LBUTTON,
                          MAKELPARAM(arrow.right - 4, (arrow.top + arrow.bottom) / 2));
         },
         [&] {
-            HWND popup = nullptr;
-            pumpUntil(
-                [&] {
-                    popup = FindWindowW(L"#32768", nullptr);
-                    return popup && IsWindowVisible(popup);
-                },
-                10000);
-            ASSERT_NE(popup, nullptr);
+            popup = FindWindowW(L"#32768", nullptr);
+            return popup && IsWindowVisible(popup);
+        },
+        [&] {
             auto* menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
             for (UINT cmd : {ID_MODEL_RQ30, ID_MODEL_RQ10, ID_MODEL_RQ20})
                 marks.push_back(GetMenuState(menu, cmd, MF_BYCOMMAND) & MF_CHECKED);
-            // Down to the third item, "RQ20", and take it.
+            // Down to the third item, "RQ20", and take it; without a menu, end
+            // whatever holds the loop.
+            if (!popup) EndMenu();
             for (UINT key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) {
                 PostMessageW(popup, WM_KEYDOWN, key, 0);
                 PostMessageW(popup, WM_KEYUP, key, 0xC0000001);
@@ -363,12 +362,10 @@ TEST_F(WindowTest, EnterStaysEscapeCloses) {
 TEST_F(WindowTest, AboutBoxFromTheSystemMenu) {
     std::wstring caption, product, button;
     bool icon = false;
+    HWND about = nullptr;
     duringModal([&] { SendMessageW(hwnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0); },
+                [&] { return (about = findThreadWindow(L"О проекте QuelterConfig")) != nullptr; },
                 [&] {
-                    HWND about = nullptr;
-                    pumpUntil(
-                        [&] { return (about = findThreadWindow(L"О проекте QuelterConfig")); },
-                        10000);
                     if (!about) {
                         // Whatever holds the modal loop, it ends it.
                         SendMessageW(GetActiveWindow(), WM_COMMAND, IDCANCEL, 0);
