@@ -13,6 +13,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "config/models.h"
@@ -494,6 +495,40 @@ TEST_F(WindowTest, WriteAndReadTheSimulatorThroughACOMPort) {
     EXPECT_EQ(text(PageId::Main, 1034), "Маша");
     EXPECT_EQ(text(PageId::Expert, 1280), "17");
     EXPECT_FALSE(port.isOpen());
+}
+
+// A link that never finds a tracker and keeps the arrival notify it is given.
+class NotifyKeeper final : public SerialLink {
+  public:
+    int open(int, int) override { return 1; }
+    void close() override {}
+    bool isOpen() const override { return false; }
+    int available() override { return 0; }
+    int fetch(std::uint8_t*, int&, int) override { return 0; }
+    void write(const std::uint8_t*, std::uint8_t) override {}
+    void setArrivalNotify(ArrivalNotify n, void* c) override {
+        notify = n;
+        context = c;
+    }
+    ArrivalNotify notify = nullptr;
+    void* context = nullptr;
+};
+
+// The window wakes on arrivals while it lives, and takes its notify back
+// when it goes: a reader thread must never call into a window that is gone.
+TEST(WindowArrivals, TheNotifyLivesWithTheWindow) {
+    NotifyKeeper link;
+    auto window = std::make_unique<CGPS_QConfigDlg>(link);
+    ASSERT_NE(window->create(), nullptr);
+    ASSERT_NE(link.notify, nullptr);
+    // Called from another thread, as a port's reader calls it, many times.
+    std::thread reader([&] {
+        for (int i = 0; i < 1000; ++i) link.notify(link.context);
+    });
+    reader.join();
+    pumpPending();
+    window->close();
+    EXPECT_EQ(link.notify, nullptr);
 }
 
 // The program itself: one .exe that starts with its caption and closes.
