@@ -1,6 +1,7 @@
 // Reading and replacing whole files: the one place where the settings code
 // talks to the operating system, and the only one that differs between POSIX
-// and Windows. Paths are UTF-8.
+// and Windows. Paths are UTF-8 (on Windows, one that is not valid UTF-8 is
+// taken in the ANSI code page, as a command line's arguments come).
 #pragma once
 
 #include <cstddef>
