@@ -122,9 +122,12 @@ HWND Win32Controls::editOf(HWND control) {
         case Kind::Edit:
             return control;
         case Kind::Combo: {
+            // A drop-down list has no edit field; its item may be given as
+            // the combo box itself, which takes no edit messages.
             COMBOBOXINFO info{};
             info.cbSize = sizeof info;
-            return GetComboBoxInfo(control, &info) ? info.hwndItem : nullptr;
+            if (!GetComboBoxInfo(control, &info) || info.hwndItem == control) return nullptr;
+            return info.hwndItem;
         }
         default:
             return nullptr;
