@@ -21,6 +21,8 @@ namespace {
 
 constexpr UINT_PTR kTickTimer = 22;
 constexpr UINT kTickMs = 20;
+// Posted by the port's reader thread: bytes have arrived.
+constexpr UINT kArrivalMessage = WM_APP + 1;
 
 struct PageTemplate {
     PageId page;
@@ -56,7 +58,8 @@ constexpr ToolButton kToolButtons[] = {
      L"Записать текущие настройки в подключенный GPS Quelter (Может потребоваться кабель "
      L"T3Link)"},
     {0, 0, BTNS_SEP, nullptr},
-    {4, ID_TOOL_RESET, BTNS_BUTTON | BTNS_AUTOSIZE, L"Выставить текущие настройки GPS Quelter по-умолчанию"},
+    {4, ID_TOOL_RESET, BTNS_BUTTON | BTNS_AUTOSIZE,
+     L"Выставить текущие настройки GPS Quelter по-умолчанию"},
     {0, 0, BTNS_SEP, nullptr},
     {I_IMAGENONE, ID_TOOL_MODEL, BTNS_DROPDOWN | BTNS_SHOWTEXT | BTNS_AUTOSIZE,
      L"Модель устройства:"},
@@ -80,6 +83,34 @@ constexpr int kPane0Pixels = 50;
 constexpr int kPane1Pixels = 250;
 constexpr int kTemplateBaseX = 6;
 constexpr int kPaneIndent = 2;
+
+constexpr int kTimeZoneList = 1053;
+
+// The open list of a drop-down as wide as its widest item, so long time-zone
+// names read whole; the closed box keeps its template width.
+void fitDroppedList(HWND combo) {
+    if (!combo) return;
+    HDC dc = GetDC(combo);
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(combo, WM_GETFONT, 0, 0)));
+    int widest = 0;
+    const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    std::wstring item;
+    for (int i = 0; i < count; ++i) {
+        item.assign(static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1,
+                    L'\0');
+        const int length = static_cast<int>(
+            SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data())));
+        SIZE size{};
+        GetTextExtentPoint32W(dc, item.c_str(), std::max(length, 0), &size);
+        widest = std::max<int>(widest, size.cx);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(combo, dc);
+    // Room for the list's border and its scroll bar.
+    const int room = 2 * GetSystemMetrics(SM_CXEDGE) + GetSystemMetrics(SM_CXVSCROLL) + 8;
+    SendMessageW(combo, CB_SETDROPPEDWIDTH, widest + room, 0);
+}
 
 COLORREF fromRgb(std::uint32_t rgb) {
     return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
@@ -198,6 +229,12 @@ INT_PTR CGPS_QConfigDlg::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return FALSE;
         }
+        case kArrivalMessage:
+            // Every arrival signalled up to here is handled now; one that
+            // comes meanwhile posts the next wake-up.
+            arrivalPosted_.store(false);
+            if (editor_) editor_->onArrival();
+            return TRUE;
         case WM_TIMER:
             if (wParam != kTickTimer) return FALSE;
             // One-shot: the engine arms the next tick itself.
@@ -259,8 +296,10 @@ void CGPS_QConfigDlg::setUp() {
     // The bars are there for what the editor reports from its start-up on.
     editor_ = std::make_unique<CConfigEditor>(controls_, *this, link_);
     controls_.setSink(editor_.get());
+    link_.setArrivalNotify(&CGPS_QConfigDlg::signalArrival, this);
     editor_->startUp();
     setModelButtonText(modelName(editor_->editedModel()) ? modelName(editor_->editedModel()) : "");
+    fitDroppedList(controls_.control(PageId::Main, kTimeZoneList));
 
     makeTooltips();
 }
@@ -311,7 +350,7 @@ void CGPS_QConfigDlg::makeStatusLine() {
     for (const char* text :
          {kTextNoConnection, kTextReadOk, kTextBadModel, kTextIncompatible, kTextWriteOk,
           kTextInterrupted, kSettingsSavedText, kSettingsSaveFailedText, kSettingsOpenedText,
-          kSettingsOpenFailedText}) {
+          kSettingsOpenFailedText, OpenedModelKeptText(kModelRQ30).c_str()}) {
         const std::wstring wide = widen(text);
         SIZE size{};
         GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
@@ -442,7 +481,10 @@ void CGPS_QConfigDlg::tearDown() {
     tickArmed_ = false;
     // Focus changes while the controls go must not reach a destroyed editor.
     controls_.setSink(nullptr);
+    // The editor closes the port, so its reader thread is gone before the
+    // notify goes.
     editor_.reset();
+    link_.setArrivalNotify(nullptr, nullptr);
     for (int p = 0; p < kPageIdCount; ++p) controls_.attachPage(static_cast<PageId>(p), nullptr);
     if (toolbarImages_) ImageList_Destroy(toolbarImages_);
     if (logo_) DeleteObject(logo_);
@@ -518,6 +560,12 @@ void CGPS_QConfigDlg::onDropDown() {
         if (item.command == command) model = item.model;
     // Also when dismissed: the pages are shown again from the working image.
     editor_->chooseModel(model);
+}
+
+void CGPS_QConfigDlg::signalArrival(void* window) {
+    auto* self = static_cast<CGPS_QConfigDlg*>(window);
+    // Many arrivals before the window's thread runs make one wake-up.
+    if (!self->arrivalPosted_.exchange(true)) PostMessageW(self->hwnd_, kArrivalMessage, 0, 0);
 }
 
 void CGPS_QConfigDlg::showResult(const std::string& text, ResultColour colour) {

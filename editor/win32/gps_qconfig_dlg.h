@@ -1,14 +1,15 @@
 // The configurator's native Windows window: the dialog template 102 with its
 // menu, the toolbar with the model drop-down, the preset buttons, the logo,
 // the six pages on the tab control and the owner-drawn status line. It adds
-// no rules of its own: every command, user action and tick goes to the
-// CConfigEditor, which calls back through WindowShell.
+// no rules of its own: every command, user action, arrival and tick goes to
+// the CConfigEditor, which calls back through WindowShell.
 #pragma once
 
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -55,6 +56,9 @@ class CGPS_QConfigDlg final : public WindowShell {
     HWND toolbar() const { return toolbar_; }
     HWND statusBar() const { return status_; }
     HWND tabs() const { return tabs_; }
+    // The tooltip controls of the preset buttons and of the Main page.
+    HWND presetTooltip() const { return tooltip_; }
+    HWND mainPageTooltip() const { return pageTooltip_; }
     // What status pane 0, 1 or 2 shows, and on which colour.
     const std::wstring& paneText(int pane) const { return panes_[pane].text; }
     COLORREF paneColour(int pane) const { return panes_[pane].colour; }
@@ -77,6 +81,9 @@ class CGPS_QConfigDlg final : public WindowShell {
     void drawPane(const DRAWITEMSTRUCT& item);
     void openSettings();
     void saveSettings();
+    // The link's arrival notify, on its reader thread: posts a wake-up to the
+    // window's thread.
+    static void signalArrival(void* window);
 
     struct Pane {
         std::wstring text;
@@ -107,4 +114,6 @@ class CGPS_QConfigDlg final : public WindowShell {
     HICON smallIcon_ = nullptr;
     Pane panes_[3];
     bool tickArmed_ = false;
+    // A wake-up is posted and not yet handled.
+    std::atomic<bool> arrivalPosted_{false};
 };

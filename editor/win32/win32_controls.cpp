@@ -122,8 +122,7 @@ HWND Win32Controls::editOf(HWND control) {
         case Kind::Edit:
             return control;
         case Kind::Combo: {
-            // A drop-down list has no edit field; its item may be given as
-            // the combo box itself, which takes no edit messages.
+            // A drop-down list has no edit field.
             COMBOBOXINFO info{};
             info.cbSize = sizeof info;
             if (!GetComboBoxInfo(control, &info) || info.hwndItem == control) return nullptr;

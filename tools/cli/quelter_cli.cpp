@@ -49,7 +49,8 @@ const char* const kUsage = R"(Usage:
                                           write the factory configuration (default model RQ30)
   quelter-cli diff FILE [--model RQ30|RQ10|RQ20] [options]
                                           read the tracker and list what a write of FILE
-                                          would change; nothing is written
+                                          (with the same --model) would change; nothing
+                                          is written
   quelter-cli --help
 
 Each command does what the configurator window does right after it starts:
@@ -221,7 +222,7 @@ int parse(int argc, char** argv, Options& o) {
         return usage("read --all needs -o DIR for the settings files");
     if (o.command == "read" && o.file.empty() && o.json)
         return usage("read --json needs -o FILE: standard output holds the JSON");
-    if (o.command == "read" && !o.model.empty())
+    if (o.command != "reset" && o.command != "write" && o.command != "diff" && !o.model.empty())
         return usage("--model belongs to write, diff and reset");
     if (!o.model.empty() && modelIdFromName(o.model) < 0)
         return usage("--model must be RQ30, RQ10 or RQ20");
@@ -301,13 +302,20 @@ bool copyToStdout(const std::string& path) {
     return static_cast<bool>(std::cout);
 }
 
+// Opens the settings file as write does. The model is chosen first, as in the
+// window, so a file that names none is opened for it; one that names a model
+// replaces it.
+bool openForWrite(const Options& o, CConfigEditor& editor) {
+    if (!o.model.empty()) editor.chooseModel(modelIdFromName(o.model));
+    editor.beginOpen();
+    return editor.openSettingsFrom(o.file);
+}
+
 // Read, then the image a write of the file would send compared with the
 // tracker's. The file is opened first, as write does, so a file that cannot be
 // read never opens a port.
 int runDiff(const Options& o, CConfigEditor& editor, HeadlessShell& shell, CliReport& report) {
-    if (!o.model.empty()) editor.chooseModel(modelIdFromName(o.model));
-    editor.beginOpen();
-    if (!editor.openSettingsFrom(o.file)) return kExitFile;
+    if (!openForWrite(o, editor)) return kExitFile;
     // What the write phase would collect; the Read below replaces the pages.
     editor.collectPages();
     const DeviceConfig working = editor.exchange().workingImage;
@@ -335,12 +343,8 @@ int runDiff(const Options& o, CConfigEditor& editor, HeadlessShell& shell, CliRe
 int runCommand(const Options& o, CConfigEditor& editor, HeadlessShell& shell, CliReport& report) {
     if (o.command == "diff") return runDiff(o, editor, shell, report);
     if (o.command == "write") {
-        // The model is chosen first, as in the window, so a file that names
-        // none is opened for it; one that names a model replaces it.
-        if (!o.model.empty()) editor.chooseModel(modelIdFromName(o.model));
         // A file that cannot be read never opens a port.
-        editor.beginOpen();
-        if (!editor.openSettingsFrom(o.file)) return kExitFile;
+        if (!openForWrite(o, editor)) return kExitFile;
         editor.writeDevice();
         runExchange(editor, shell);
         return deviceOutcome(shell, kTextWriteOk);
