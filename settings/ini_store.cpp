@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "settings/file_system.h"
+
 namespace {
 
 constexpr std::string_view kBlanks = " \t";
@@ -173,7 +175,9 @@ void CSettingsFile::parse(std::string_view text) {
 }
 
 bool CSettingsFile::Save(const std::string& path, SaveMode mode) const {
-    FilePtr file(std::fopen(path.c_str(), mode == SaveMode::CreateNew ? "wbx" : "wb"));
+    bool taken = false;
+    FilePtr file(mode == SaveMode::CreateNew ? OpenNewFile(path, taken)
+                                             : std::fopen(path.c_str(), "wb"));
     if (!file) return false;
     BlockWriter out(file.get());
     for (const auto& section : sections_) {
@@ -188,5 +192,8 @@ bool CSettingsFile::Save(const std::string& path, SaveMode mode) const {
         }
     }
     const bool written = out.finish();
-    return std::fclose(file.release()) == 0 && written;
+    const bool ok = std::fclose(file.release()) == 0 && written;
+    // A new file is ours; cut short, it is of no use to anyone.
+    if (!ok && mode == SaveMode::CreateNew) std::remove(path.c_str());
+    return ok;
 }

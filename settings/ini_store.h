@@ -100,7 +100,8 @@ class CSettingsFile {
     bool Load(const std::string& path, bool keepExisting);
     // False if the file cannot be opened or any byte of it cannot be written.
     // A failed write may leave a partial file behind: callers that must keep
-    // the old file write elsewhere and rename (see SaveSettingsFile).
+    // the old file write elsewhere and rename (see SaveSettingsFile). With
+    // CreateNew the file is removed again when its write fails.
     bool Save(const std::string& path, SaveMode mode = SaveMode::Replace) const;
     void Clear() { sections_.clear(); }
 

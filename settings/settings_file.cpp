@@ -235,6 +235,12 @@ SettingsOutcome SaveSettingsFile(const std::string& path, const DeviceConfig& wo
     return {true, kSettingsSavedText, ResultColour::Green};
 }
 
+bool SaveNewSettingsFile(const std::string& path, const DeviceConfig& working, int editedModel) {
+    CSettingsFile store;
+    fillStore(store, working, editedModel);
+    return store.Save(path, CSettingsFile::SaveMode::CreateNew);
+}
+
 SettingsOutcome LoadSettings(const std::string& path, DeviceConfig& working, int& editedModel,
                              const PresetChoiceHook& presetChoice) {
     CSettingsFile store;

@@ -33,6 +33,10 @@ struct SettingsOutcome {
 SettingsOutcome SaveSettingsFile(const std::string& path, const DeviceConfig& working,
                                  int editedModel);
 
+// The same content written to a new file: false, with nothing written, when
+// `path` already exists or cannot be created or written.
+bool SaveNewSettingsFile(const std::string& path, const DeviceConfig& working, int editedModel);
+
 // Runs right after LastCmd has been read, with the model as it was before the
 // file's own model is read. The window shows the preset choice here, which
 // turns LastCmd 4 into 0 for the models without the Tracker mode.

@@ -1,6 +1,6 @@
-// quelter-bench-link: how long a Read and a Write take, in wall time and in
-// 20 ms ticks, against the simulated tracker behind a pseudo-terminal (paced
-// at 115200 baud, 11 bits a byte), with the real POSIX port and a real tick;
+// quelter-bench-link: how long a Read and a Write (with its backup and its
+// read-back check) take, in wall time and in 20 ms ticks, against the simulated tracker behind a
+// pseudo-terminal (paced at 115200 baud, 11 bits a byte), with the real POSIX port and a real tick;
 // then the process's CPU time while the port sits open and silent.
 //
 //   quelter-bench-link [--runs N] [--delay-ms N] [--no-pacing] [--idle-seconds N]
@@ -11,12 +11,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "link/bootloader_exchange.h"
 #include "link/com_port.h"
+#include "settings/file_system.h"
+#include "settings/tracker_backup.h"
 #include "tools/tracker_sim/pty_tracker.h"
 #include "tools/tracker_sim/tracker_sim.h"
 
@@ -35,6 +38,10 @@ class TimedOwner : public DeviceCommandOwner {
     void setModelButtonText(const std::string&) override {}
     void showConfig() override {}
     void collectPages() override {}
+    // A real backup, into a folder of the benchmark's own.
+    bool backUpBlock(const DeviceConfig& block, int model) override {
+        return BackUpTracker(block, model, backupFolder, LocalTimeNow()).ok;
+    }
     void armTick() override {
         armed = true;
         due = Clock::now() + std::chrono::milliseconds(20);
@@ -42,6 +49,7 @@ class TimedOwner : public DeviceCommandOwner {
     void cancelTick() override { armed = false; }
 
     std::string result;
+    std::string backupFolder;
     bool failed = false;
     bool armed = false;
     Clock::time_point due;
@@ -123,18 +131,29 @@ int main(int argc, char** argv) {
 
     CCOMPort port;
     TimedOwner owner;
+    char backups[] = "/tmp/quelter-bench-backups-XXXXXX";
+    if (!::mkdtemp(backups)) {
+        std::fprintf(stderr, "quelter-bench-link: no folder for the backups\n");
+        return 1;
+    }
+    owner.backupFolder = backups;
     CBootloaderExchange engine(port, owner);
     std::printf("tracker on %s, pacing %s, answer delay %d ms\n", tracker.path().c_str(),
                 options.pacing ? "115200 baud" : "off", options.delayMs);
 
+    DeviceConfig asRead{};
     for (bool write : {false, true}) {
         std::vector<Sample> samples;
+        // Every Write sends back what the Reads found (a Write leaves its
+        // read image in device order, so it is kept here).
+        if (write) asRead = engine.workingImage;
         for (int i = 0; i < runs; ++i) {
-            if (write) engine.workingImage = engine.readImage;  // write back what was read
+            if (write) engine.workingImage = asRead;
             samples.push_back(runExchange(engine, owner, write));
             if (owner.failed) {
                 std::fprintf(stderr, "quelter-bench-link: %s failed: %s\n",
                              write ? "Write" : "Read", owner.result.c_str());
+                std::filesystem::remove_all(backups);
                 return 1;
             }
         }
@@ -154,5 +173,6 @@ int main(int argc, char** argv) {
     std::printf("idle   port open %d s, process CPU %.2f ms\n", idleSeconds, cpuUsed);
 
     tracker.stop();
+    std::filesystem::remove_all(backups);
     return 0;
 }

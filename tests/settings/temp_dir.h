@@ -1,6 +1,7 @@
 // A fresh folder for one test's files, removed with everything in it.
 #pragma once
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -32,6 +33,26 @@ class TempDir {
 
   private:
     std::filesystem::path path_;
+};
+
+// A fresh folder that stands in for the user's data folder (XDG_DATA_HOME)
+// while it lives, so that backups never reach the real home.
+class DataHome : public TempDir {
+  public:
+    DataHome() {
+        if (const char* old = std::getenv("XDG_DATA_HOME")) old_ = old;
+        setenv("XDG_DATA_HOME", path().c_str(), 1);
+    }
+    ~DataHome() {
+        if (old_.empty())
+            unsetenv("XDG_DATA_HOME");
+        else
+            setenv("XDG_DATA_HOME", old_.c_str(), 1);
+    }
+    std::filesystem::path backups() const { return path() / "quelter-config" / "backups"; }
+
+  private:
+    std::string old_;
 };
 
 inline std::string readBytes(const std::string& path) {

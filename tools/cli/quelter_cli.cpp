@@ -22,6 +22,7 @@
 #include "link/com_port.h"
 #include "link/status_texts.h"
 #include "settings/settings_file.h"
+#include "settings/tracker_backup.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ enum ExitCode {
     kExitModel = 2,
     kExitStopped = 3,
     kExitFile = 4,
+    kExitCheck = 5,
     kExitUsage = 64,
 };
 
@@ -40,12 +42,25 @@ const char* const kUsage = R"(Usage:
   quelter-cli write FILE [options]        open the settings file and write it to the tracker
   quelter-cli reset [--model RQ30|RQ10|RQ20] [options]
                                           write the factory configuration (default model RQ30)
+  quelter-cli restore BACKUP.bin [options]
+                                          write a backup back to the tracker
   quelter-cli --help
 
 Each command does what the configurator window does right after it starts:
 read = Read, then Save; write = Open FILE, then Write; reset = choose the model
 in the model menu, then Reset. The window's status texts go to standard error,
 one line each; read also prints the firmware version and the model there.
+
+Before a write, reset or restore sends anything, the tracker's block as read
+is kept in the backups folder, $XDG_DATA_HOME/quelter-config/backups (by
+default ~/.local/share/quelter-config/backups), as STEM.bin (the bytes as the
+tracker sent them) and STEM.ini (a settings file of them), STEM being the
+date, time and model ("Резервная копия: PATH" names it). After the last block,
+the block is read back and compared with what was sent.
+
+restore writes BACKUP.bin byte for byte, except the fields every write takes
+from the tracker and the device password; the tracker must be of the backup's
+model (BootVersion of STEM.ini beside it, or the model in the file name).
 
 Options:
   --port PATH   a serial port to scan (repeat for several, in scan order);
@@ -58,7 +73,9 @@ Exit status:
   1   no tracker found
   2   incompatible model, or the tracker reported an unknown model id
   3   the exchange stopped before its end
-  4   a settings file could not be read or written (no port is opened then)
+  4   a settings file or backup could not be read or written (no port is
+      opened then), or the backup before a write could not be made
+  5   the block read back after the write differs from what was written
   64  wrong usage
 )";
 
@@ -72,6 +89,9 @@ class HeadlessShell final : public WindowShell {
     }
     void showVersion(const std::string& text) override { version = text; }
     void setModelButtonText(const std::string& text) override { model = text; }
+    void showBackup(const std::string& binPath) override {
+        std::cerr << kBackupNamedText << binPath << '\n';
+    }
     void armTick() override {
         armed = true;
         due = std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
@@ -86,10 +106,11 @@ class HeadlessShell final : public WindowShell {
 
 struct Options {
     std::string command;
-    std::string file;   // write: the settings file; read: -o FILE
+    std::string file;   // write: the settings file; restore: the backup; read: -o FILE
     std::string model;  // reset only; RQ30 when not given
     std::vector<std::string> ports;
     bool trace = false;
+    bool output = false;  // -o was given
 };
 
 int usage(const char* problem) {
@@ -121,6 +142,7 @@ int parse(int argc, char** argv, Options& o) {
             const std::string* v = value();
             if (!v || v->empty()) return usage("-o needs a file name");
             o.file = *v;
+            o.output = true;
         } else if (a == "--model") {
             const std::string* v = value();
             if (!v) return usage("--model needs RQ30, RQ10 or RQ20");
@@ -129,20 +151,22 @@ int parse(int argc, char** argv, Options& o) {
             return usage(("unknown option " + a).c_str());
         } else if (o.command.empty()) {
             o.command = a;
-        } else if (o.command == "write" && o.file.empty()) {
+        } else if ((o.command == "write" || o.command == "restore") && o.file.empty()) {
             o.file = a;
         } else {
             return usage(("unexpected argument " + a).c_str());
         }
     }
-    if (o.command != "read" && o.command != "write" && o.command != "reset")
+    if (o.command != "read" && o.command != "write" && o.command != "reset" &&
+        o.command != "restore")
         return usage(o.command.empty() ? "no command given"
                                        : ("unknown command " + o.command).c_str());
     if (o.command == "write" && o.file.empty()) return usage("write needs a settings file");
+    if (o.command == "restore" && o.file.empty()) return usage("restore needs a backup file");
     if (o.command != "reset" && !o.model.empty()) return usage("--model belongs to reset");
     if (o.command == "reset" && !o.model.empty() && modelIdFromName(o.model) < 0)
         return usage("--model must be RQ30, RQ10 or RQ20");
-    if (o.command == "reset" && !o.file.empty()) return usage("-o belongs to read");
+    if (o.command != "read" && o.output) return usage("-o belongs to read");
     return -1;
 }
 
@@ -175,6 +199,8 @@ int deviceOutcome(const HeadlessShell& shell, const char* successText) {
     if (shell.result == successText && shell.resultColour == ResultColour::Green) return kExitOk;
     if (shell.result == kTextNoConnection) return kExitNoTracker;
     if (shell.result == kTextIncompatible || shell.result == kTextBadModel) return kExitModel;
+    if (shell.result.rfind(kTextCheckFailedPrefix, 0) == 0) return kExitCheck;
+    if (shell.result.rfind(kBackupFailedText, 0) == 0) return kExitFile;
     if (shell.result.empty()) std::cerr << kTextInterrupted << '\n';
     return kExitStopped;
 }
@@ -211,6 +237,12 @@ int run(const Options& o) {
         editor.beginOpen();
         if (!editor.openSettingsFrom(o.file)) return kExitFile;
         editor.writeDevice();
+        runExchange(editor, shell);
+        return deviceOutcome(shell, kTextWriteOk);
+    }
+    if (o.command == "restore") {
+        // A file that is no backup never opens a port.
+        if (!editor.restoreFromBackup(o.file)) return kExitFile;
         runExchange(editor, shell);
         return deviceOutcome(shell, kTextWriteOk);
     }
