@@ -77,6 +77,11 @@ std::string Utf8ToCp1251(std::string_view in) {
                 cp = (cp << 6) | (b & 0x3F);
             }
         }
+        // Overlong forms, surrogates and values past U+10FFFF are malformed
+        // too: an overlong "A" must not pass for a letter, nor C0 80 for the
+        // NUL that would end the text early.
+        static constexpr char32_t kLeast[5] = {0, 0, 0x80, 0x800, 0x10000};
+        if (ok && (cp < kLeast[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
         if (!ok) {
             out += '?';
             ++i;  // resynchronise on the next byte

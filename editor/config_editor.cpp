@@ -1,7 +1,5 @@
 #include "editor/config_editor.h"
 
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 #include "config/defaults.h"
@@ -11,7 +9,7 @@
 #include "editor/page_rules.h"
 #include "editor/show_config.h"
 #include "link/device_owner.h"
-#include "settings/file_system.h"
+#include "settings/file_access.h"
 #include "settings/settings_file.h"
 #include "settings/tracker_backup.h"
 
@@ -188,9 +186,9 @@ void CConfigEditor::openCancelled() {
 std::string CConfigEditor::beginRestore() {
     impl_->shell.showResult("", ResultColour::Green);
     const std::string folder = TrackerBackupFolder();
-    std::error_code ec;
     // A dialog asked for a missing folder would open somewhere else.
-    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
+    std::string ignored;
+    if (!folder.empty()) MakeFolders(folder, ignored);
     return folder;
 }
 

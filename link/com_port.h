@@ -1,6 +1,6 @@
 // The serial port behind the exchange engine. One interface; the backend is
-// chosen at build time (POSIX termios here). COM n is the n-th entry of the
-// port list (link/port_list.h).
+// chosen at build time (POSIX termios, or Win32 overlapped I/O). COM n is the
+// n-th entry of the port list (link/port_list.h).
 //
 // While a port is open, a reader thread sleeps in the OS until bytes arrive
 // and appends them to a 4096-byte receive buffer (the surplus is dropped when
@@ -26,13 +26,18 @@ class CCOMPort final : public SerialLink {
 
     // 0 open; 1 absent, past the end of the port list, or in use (also by
     // another instance of this tool); 2 settings unreadable; 3 settings refused;
-    // 4 non-blocking mode refused. On failure nothing stays open.
+    // 4 non-blocking mode (POSIX) or the time-outs (Windows) refused. On
+    // failure nothing stays open.
     int open(int portNumber, int baud) override;
     void close() override;
     bool isOpen() const override;
     int available() override;
     int fetch(std::uint8_t* ring, int& writeIndex, int ringSize) override;
     void write(const std::uint8_t* bytes, std::uint8_t length) override;
+#ifdef _WIN32
+    // The reader thread calls notify right after it added bytes.
+    void setArrivalNotify(ArrivalNotify notify, void* context) override;
+#endif
 
     // The line went away under an open port (unplugged, hung up): the reader
     // has ended. The port stays open until close().

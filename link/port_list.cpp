@@ -10,6 +10,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// A scan tries COM1 to COM254.
+[[maybe_unused]] constexpr int kLastComPort = 254;
+
 constexpr std::string_view kSerialFamilies[] = {"ttyUSB", "ttyACM", "ttyS", "ttyAMA"};
 
 bool isDigit(char c) {
@@ -46,7 +49,18 @@ std::string_view digitRun(std::string_view s, std::size_t from) {
 
 std::vector<std::string> serialPortList() {
     if (const char* paths = std::getenv("QUELTER_PORTS")) return splitPortList(paths);
+#ifdef _WIN32
+    std::vector<std::string> names;
+    for (int n = 1; n <= kLastComPort; ++n) names.push_back("COM" + std::to_string(n));
+    return names;
+#else
     return systemSerialPorts("/sys/class/tty", "/dev");
+#endif
+}
+
+std::string comDevicePath(std::string_view name) {
+    if (name.starts_with("\\\\")) return std::string(name);
+    return "\\\\.\\" + std::string(name);
 }
 
 std::vector<std::string> splitPortList(std::string_view paths) {

@@ -1,10 +1,14 @@
 #include "settings/ini_store.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#endif
+
 #include <cstdio>
 #include <cstring>
 #include <utility>
-
-#include "settings/file_system.h"
 
 namespace {
 
@@ -34,21 +38,21 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-// The whole file, or false if it cannot be opened or a read fails (a
-// directory opens on some systems and fails only when read).
-bool readWholeFile(const std::string& path, std::string& out) {
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file) return false;
-    constexpr std::size_t kChunk = 1 << 20;
-    std::size_t used = 0;
-    for (;;) {
-        out.resize(used + kChunk);
-        const std::size_t got = std::fread(out.data() + used, 1, kChunk, file.get());
-        used += got;
-        if (got < kChunk) break;
+// A file opened for writing; with createNew, only one that did not exist.
+// The C runtime on Windows ignores fopen's "x", so the exclusive create is
+// asked of the OS there.
+std::FILE* openForWriting(const std::string& path, bool createNew) {
+#ifdef _WIN32
+    if (createNew) {
+        const int fd =
+            ::_open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+        if (fd < 0) return nullptr;
+        std::FILE* file = ::_fdopen(fd, "wb");
+        if (!file) ::_close(fd);
+        return file;
     }
-    out.resize(used);
-    return !std::ferror(file.get());
+#endif
+    return std::fopen(path.c_str(), createNew ? "wbx" : "wb");
 }
 
 // Collects output into large blocks so that writing many short pieces stays
@@ -139,9 +143,9 @@ void CSettingsFile::SetValue(std::string_view section, std::string_view key,
     AddSection(section).AddKey(key).SetValue(value);
 }
 
-bool CSettingsFile::Load(const std::string& path, bool keepExisting) {
+bool CSettingsFile::Load(const std::string& path, bool keepExisting, std::size_t maxBytes) {
     std::string text;
-    if (!readWholeFile(path, text)) return false;
+    if (!ReadRegularFile(path, maxBytes, text)) return false;
     if (!keepExisting) Clear();
     parse(text);
     return true;
@@ -175,11 +179,14 @@ void CSettingsFile::parse(std::string_view text) {
 }
 
 bool CSettingsFile::Save(const std::string& path, SaveMode mode) const {
-    bool taken = false;
-    FilePtr file(mode == SaveMode::CreateNew ? OpenNewFile(path, taken)
-                                             : std::fopen(path.c_str(), "wb"));
+    FilePtr file(openForWriting(path, mode == SaveMode::CreateNew));
     if (!file) return false;
-    BlockWriter out(file.get());
+    const bool written = Save(file.get());
+    return std::fclose(file.release()) == 0 && written;
+}
+
+bool CSettingsFile::Save(std::FILE* file) const {
+    BlockWriter out(file);
     for (const auto& section : sections_) {
         out.put("[");
         out.put(section->Name());
@@ -191,9 +198,5 @@ bool CSettingsFile::Save(const std::string& path, SaveMode mode) const {
             out.put("\r\n");
         }
     }
-    const bool written = out.finish();
-    const bool ok = std::fclose(file.release()) == 0 && written;
-    // A new file is ours; cut short, it is of no use to anyone.
-    if (!ok && mode == SaveMode::CreateNew) std::remove(path.c_str());
-    return ok;
+    return out.finish();
 }

@@ -9,10 +9,13 @@
 // are looked up or added.
 #pragma once
 
+#include <cstdio>
 #include <memory>
 #include <set>
 #include <string>
 #include <string_view>
+
+#include "settings/file_access.h"
 
 class CSettingsFile;
 class CSettingsSection;
@@ -94,15 +97,17 @@ class CSettingsFile {
     CSettingsFile(const CSettingsFile&) = delete;
     CSettingsFile& operator=(const CSettingsFile&) = delete;
 
-    // False if the file cannot be opened or read; the store is then as it was.
-    // Otherwise the store is emptied first unless keepExisting, and every
-    // section header and key line of the file is added.
-    bool Load(const std::string& path, bool keepExisting);
+    // False if the file cannot be opened or read, is not a regular file or
+    // holds more than maxBytes; the store is then as it was. Otherwise the
+    // store is emptied first unless keepExisting, and every section header and
+    // key line of the file is added.
+    bool Load(const std::string& path, bool keepExisting, std::size_t maxBytes = kNoSizeLimit);
     // False if the file cannot be opened or any byte of it cannot be written.
     // A failed write may leave a partial file behind: callers that must keep
-    // the old file write elsewhere and rename (see SaveSettingsFile). With
-    // CreateNew the file is removed again when its write fails.
+    // the old file write elsewhere and rename (see SaveSettingsFile).
     bool Save(const std::string& path, SaveMode mode = SaveMode::Replace) const;
+    // The same bytes to a stream opened for writing; false if any write fails.
+    bool Save(std::FILE* file) const;
     void Clear() { sections_.clear(); }
 
     // The section of that name, or nullptr.

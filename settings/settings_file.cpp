@@ -2,26 +2,14 @@
 
 #include <algorithm>
 #include <charconv>
-#include <filesystem>
 #include <iterator>
 #include <limits>
-#include <random>
-#include <system_error>
 
 #include "config/models.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-// Model is the configuration's model id, which has no field in the image.
-enum class KeyKind : std::uint8_t { Number, Text, Model };
-
-struct SettingsKey {
-    const char* key;
-    Field field;
-    KeyKind kind;
-};
+using KeyKind = SettingsKeyKind;
 
 // Every key of the file, in the order Open reads them. Widths and signedness
 // come from the field table, so a key can never reach outside its field.
@@ -125,14 +113,19 @@ void applyTrackerModeRule(DeviceConfig& image, int model) {
 }
 
 // A line feed would end the line early and let the rest of the text pass for
-// another key when the file is opened again, so the text ends there.
+// another key when the file is opened again, so the text ends there. Carriage
+// returns at the end of a line are part of its line end when it is read, so
+// the file holds the text without them: what Open will give back.
 std::string lineSafeText(const DeviceConfig& working, Field field) {
     std::string text = GetText(working, field);
     text.resize(std::min(text.size(), text.find('\n')));
+    while (!text.empty() && text.back() == '\r') text.pop_back();
     return text;
 }
 
-void fillStore(CSettingsFile& store, const DeviceConfig& working, int editedModel) {
+}  // namespace
+
+void FillSettingsStore(CSettingsFile& store, const DeviceConfig& working, int editedModel) {
     for (const SettingsKey& k : kKeys) {
         switch (k.kind) {
             case KeyKind::Number:
@@ -148,61 +141,9 @@ void fillStore(CSettingsFile& store, const DeviceConfig& working, int editedMode
     }
 }
 
-// A fresh name beside `target`, so the rename stays on one file system.
-std::string temporaryNameFor(const fs::path& target) {
-    static std::mt19937_64 random{std::random_device{}()};
-    char suffix[17];
-    const auto end = std::to_chars(suffix, suffix + 16, random(), 16).ptr;
-    return target.string() + ".~" + std::string(suffix, end) + ".tmp";
+std::span<const SettingsKey> settingsKeys() {
+    return kKeys;
 }
-
-// Follows a symbolic link, so that saving replaces the file it points at and
-// not the link itself.
-fs::path resolveTarget(const std::string& path) {
-    std::error_code ec;
-    fs::path target(path);
-    if (fs::is_symlink(target, ec)) {
-        fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec) return resolved;
-    }
-    return target;
-}
-
-// A file nobody may write to stays as it is, as it would if it were opened
-// for writing; a rename alone would replace it regardless.
-bool isReadOnly(const fs::file_status& status) {
-    constexpr auto kAnyWrite =
-        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-    return fs::exists(status) && (status.permissions() & kAnyWrite) == fs::perms::none;
-}
-
-bool saveReplacing(const CSettingsFile& store, const std::string& path) {
-    const fs::path target = resolveTarget(path);
-    std::error_code ec;
-    const fs::file_status old = fs::status(target, ec);
-    if (isReadOnly(old)) return false;
-
-    std::string temporary;
-    for (int attempt = 0; temporary.empty(); ++attempt) {
-        if (attempt == 8) return false;
-        temporary = temporaryNameFor(target);
-        if (fs::exists(temporary, ec) || ec) temporary.clear();  // never touch another's file
-    }
-    if (!store.Save(temporary, CSettingsFile::SaveMode::CreateNew)) {
-        // The folder refuses new files, or the disk failed part way.
-        fs::remove(temporary, ec);
-        return false;
-    }
-    if (fs::exists(old)) fs::permissions(temporary, old.permissions(), ec);
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
-        return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 std::int32_t ReadIniNumber(const CSettingsFile& store, std::string_view section,
                            std::string_view key) {
@@ -230,21 +171,17 @@ void WriteIniNumber(CSettingsFile& store, std::string_view section, std::string_
 SettingsOutcome SaveSettingsFile(const std::string& path, const DeviceConfig& working,
                                  int editedModel) {
     CSettingsFile store;
-    fillStore(store, working, editedModel);
-    if (!saveReplacing(store, path)) return {false, kSettingsSaveFailedText, ResultColour::Red};
+    FillSettingsStore(store, working, editedModel);
+    if (!SaveFileReplacing(path, [&store](std::FILE* file) { return store.Save(file); }))
+        return {false, kSettingsSaveFailedText, ResultColour::Red};
     return {true, kSettingsSavedText, ResultColour::Green};
-}
-
-bool SaveNewSettingsFile(const std::string& path, const DeviceConfig& working, int editedModel) {
-    CSettingsFile store;
-    fillStore(store, working, editedModel);
-    return store.Save(path, CSettingsFile::SaveMode::CreateNew);
 }
 
 SettingsOutcome LoadSettings(const std::string& path, DeviceConfig& working, int& editedModel,
                              const PresetChoiceHook& presetChoice) {
     CSettingsFile store;
-    if (!store.Load(path, false) || store.FindSection(kSettingsSection) == nullptr)
+    if (!store.Load(path, false, kSettingsFileMaxBytes) ||
+        store.FindSection(kSettingsSection) == nullptr)
         return {false, kSettingsOpenFailedText, ResultColour::Red};
 
     for (const SettingsKey& k : kKeys) {

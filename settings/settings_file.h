@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -16,10 +17,26 @@
 
 inline constexpr const char* kSettingsSection = "GPS Quelter Config file";
 
+// Open refuses anything larger: a settings file is a few kilobytes.
+inline constexpr std::size_t kSettingsFileMaxBytes = 16u << 20;
+
 inline constexpr const char* kSettingsSavedText = "Настройки успешно сохранены в файл";
 inline constexpr const char* kSettingsSaveFailedText = "Ошибка сохранения настроек";
 inline constexpr const char* kSettingsOpenedText = "Файл открыт успешно";
 inline constexpr const char* kSettingsOpenFailedText = "Ошибка загрузки файла";
+
+// Model is the configuration's model id ("BootVersion"), which has no field in
+// the image.
+enum class SettingsKeyKind : std::uint8_t { Number, Text, Model };
+
+struct SettingsKey {
+    const char* key;
+    Field field;  // Field::Count for the model
+    SettingsKeyKind kind;
+};
+
+// Every key of the file, in the order Open reads them: the one table of keys.
+std::span<const SettingsKey> settingsKeys();
 
 struct SettingsOutcome {
     bool ok;
@@ -27,15 +44,15 @@ struct SettingsOutcome {
     ResultColour colour;
 };
 
-// Writes every carried field of `working` and `editedModel` ("BootVersion") to
-// a temporary file beside `path`, then renames it over `path`, so a failed
-// save leaves any earlier file untouched.
+// Writes every carried field of `working` and `editedModel` ("BootVersion") in
+// place of `path` in one step (SaveFileReplacing), so a failed save or a crash
+// leaves any earlier file untouched. A target that is not a regular file, or
+// that this user may not write or could not keep the owner of, is refused.
 SettingsOutcome SaveSettingsFile(const std::string& path, const DeviceConfig& working,
                                  int editedModel);
 
-// The same content written to a new file: false, with nothing written, when
-// `path` already exists or cannot be created or written.
-bool SaveNewSettingsFile(const std::string& path, const DeviceConfig& working, int editedModel);
+// Puts what SaveSettingsFile writes into `store`.
+void FillSettingsStore(CSettingsFile& store, const DeviceConfig& working, int editedModel);
 
 // Runs right after LastCmd has been read, with the model as it was before the
 // file's own model is read. The window shows the preset choice here, which
@@ -43,8 +60,9 @@ bool SaveNewSettingsFile(const std::string& path, const DeviceConfig& working, i
 using PresetChoiceHook = std::function<void(DeviceConfig& image, int modelBeingEdited)>;
 
 // Reads the keys into `working` and the file's model into `editedModel`; a
-// missing key reads as 0 or empty text. A file that cannot be read or has no
-// settings section changes nothing and does not call the hook. Without a
+// missing key reads as 0 or empty text. A file that cannot be read, is not a
+// regular file, is larger than kSettingsFileMaxBytes or has no settings
+// section changes nothing and does not call the hook. Without a
 // hook, only the LastCmd rule of the preset choice is applied.
 SettingsOutcome LoadSettings(const std::string& path, DeviceConfig& working, int& editedModel,
                              const PresetChoiceHook& presetChoice);

@@ -18,7 +18,7 @@
 
 #include "link/bootloader_exchange.h"
 #include "link/com_port.h"
-#include "settings/file_system.h"
+#include "settings/file_access.h"
 #include "settings/tracker_backup.h"
 #include "tools/tracker_sim/pty_tracker.h"
 #include "tools/tracker_sim/tracker_sim.h"

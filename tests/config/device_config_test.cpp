@@ -132,6 +132,11 @@ TEST(Cp1251, RoundTripsEveryByteAndMarksWhatItCannotHold) {
     EXPECT_EQ("a?b?c?", Utf8ToCp1251("a\xE4\xB8\xAD"
                                      "b\xF0\x9F\x98\x80"
                                      "c\xC3"));
+    // Malformed forms give one "?" for each byte that starts no character, as
+    // the controls read them: an overlong "A" or NUL, a surrogate, a value
+    // past U+10FFFF.
+    EXPECT_EQ("??|???|???|????|x", Utf8ToCp1251("\xC1\x81|\xE0\x80\x80|\xED\xA0\x80|"
+                                                "\xF4\x90\x80\x80|x"));
 }
 
 TEST(Models, NamesAndIdsOfTheThreeModels) {

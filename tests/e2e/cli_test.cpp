@@ -2,38 +2,29 @@
 // programs, the real port layer and the real 20 ms tick.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "config/device_config.h"
 #include "settings/settings_file.h"
-
-namespace fs = std::filesystem;
+#include "tests/e2e/cli_support.h"
 
 namespace {
-
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeFile(const fs::path& p, const std::string& bytes) {
-    std::ofstream(p, std::ios::binary) << bytes;
-}
 
 // The key=value lines of a settings file (CRLF lines, one section).
 std::map<std::string, std::string> keysOf(const std::string& file) {
@@ -46,89 +37,6 @@ std::map<std::string, std::string> keysOf(const std::string& file) {
         if (eq != std::string::npos) keys[line.substr(0, eq)] = line.substr(eq + 1);
     }
     return keys;
-}
-
-class TempDir {
-  public:
-    TempDir() {
-        char tmpl[] = "/tmp/quelter-e2e-XXXXXX";
-        path_ = mkdtemp(tmpl);
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    fs::path operator/(const char* name) const { return path_ / name; }
-
-  private:
-    fs::path path_;
-};
-
-// quelter-tracker-sim in the background; stopped (and its --save written) on stop().
-class Simulator {
-  public:
-    explicit Simulator(std::vector<std::string> args) {
-        int out[2];
-        if (pipe(out) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            close(out[1]);
-            std::vector<char*> argv{const_cast<char*>(QUELTER_SIM)};
-            for (auto& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(QUELTER_SIM, argv.data());
-            _exit(127);
-        }
-        close(out[1]);
-        // The first line is the terminal's path.
-        char ch;
-        while (read(out[0], &ch, 1) == 1 && ch != '\n') path_ += ch;
-        close(out[0]);
-    }
-    ~Simulator() { stop(); }
-    const std::string& path() const { return path_; }
-    void stop() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        int status;
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
-    }
-
-  private:
-    pid_t pid_ = -1;
-    std::string path_;
-};
-
-struct CliRun {
-    int exitCode = -1;
-    std::string out, err;
-};
-
-// Backups go to the data folder beside `scratch` unless `dataHome` names another.
-CliRun runCli(std::vector<std::string> args, const fs::path& scratch,
-              const fs::path& dataHome = {}) {
-    const fs::path outFile = scratch.string() + ".out", errFile = scratch.string() + ".err";
-    const fs::path data = dataHome.empty() ? scratch.parent_path() / "data" : dataHome;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setenv("XDG_DATA_HOME", data.c_str(), 1);
-        const int o = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int e = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(o, STDOUT_FILENO);
-        dup2(e, STDERR_FILENO);
-        std::vector<char*> argv{const_cast<char*>(QUELTER_CLI)};
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(QUELTER_CLI, argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    CliRun r;
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = readFile(outFile);
-    r.err = readFile(errFile);
-    return r;
 }
 
 // A tracker block in device order with a few fields of the user's.
@@ -168,13 +76,6 @@ std::string trackerBlock() {
     SetText(c, Field::DevicePassword, "1111");
     SwapByteOrder(c);
     return std::string(reinterpret_cast<const char*>(c.bytes), kDeviceBlockSize);
-}
-
-DeviceConfig hostImage(const std::string& block) {
-    DeviceConfig c{};
-    std::memcpy(c.bytes, block.data(), std::min(block.size(), kDeviceBlockSize));
-    SwapByteOrder(c);
-    return c;
 }
 
 // The backups a run named on standard error, in order.
@@ -340,7 +241,7 @@ TEST_F(CliTest, WriteWithoutABackupSendsNoBlock) {
     Simulator sim({"--block", (dir / "block").string(), "--save", (dir / "after").string()});
 
     const CliRun r = runCli({"write", (dir / "ok.ini").string(), "--port", sim.path(), "--trace"},
-                            dir / "w", dir / "home-file");
+                            dir / "w", std::chrono::seconds(60), dir / "home-file");
 
     EXPECT_EQ(4, r.exitCode) << r.err;
     EXPECT_NE(std::string::npos, r.err.find("Запись отменена, резервная копия не сохранена: " +
@@ -463,6 +364,30 @@ TEST_F(CliTest, FailuresEndWithTheirExitStatus) {
                                                   {"fetch"}}) {
         CliRun usage = runCli(wrong, dir / "usage");
         EXPECT_EQ(64, usage.exitCode) << wrong[0];
+    }
+}
+
+// What is not a settings file is refused before anything is read from it or
+// a port is opened: a FIFO nobody writes to, an endless device, a folder, a
+// file past the size limit. Each run ends at once with little memory; the
+// deadline only stops a run that hangs.
+TEST_F(CliTest, WriteRefusesWhatIsNotASettingsFileAtOnce) {
+    ASSERT_EQ(0, mkfifo((dir / "fifo.ini").c_str(), 0600));
+    fs::create_directory(dir / "folder.ini");
+    writeFile(dir / "big.ini", "[GPS Quelter Config file]\r\nBootVersion=17\r\n");
+    fs::resize_file(dir / "big.ini", 17u << 20);
+    Simulator idle({});
+
+    for (const fs::path& file :
+         {dir / "fifo.ini", fs::path("/dev/zero"), dir / "folder.ini", dir / "big.ini"}) {
+        const CliRun r = runCli({"write", file.string(), "--port", idle.path(), "--trace"},
+                                dir / "refused", std::chrono::seconds(10));
+        EXPECT_EQ(4, r.exitCode) << file << r.err;
+        EXPECT_NE(std::string::npos, r.err.find("Ошибка загрузки файла")) << file;
+        EXPECT_EQ(std::string::npos, r.err.find(" > ")) << file << r.err;
+        EXPECT_LT(r.maxResidentKiB, 128 * 1024) << file;
+        std::printf("%s: exit %d after %.3f s, largest resident size %ld KiB\n", file.c_str(),
+                    r.exitCode, r.seconds, r.maxResidentKiB);
     }
 }
 

@@ -35,20 +35,33 @@ class TempDir {
     std::filesystem::path path_;
 };
 
-// A fresh folder that stands in for the user's data folder (XDG_DATA_HOME)
-// while it lives, so that backups never reach the real home.
+// Sets an environment variable; an empty value removes it.
+inline void setEnvironment(const char* name, const std::string& value) {
+#ifdef _WIN32
+    _putenv_s(name, value.c_str());
+#else
+    if (value.empty())
+        unsetenv(name);
+    else
+        setenv(name, value.c_str(), 1);
+#endif
+}
+
+// A fresh folder that stands in for the user's data folder (XDG_DATA_HOME,
+// LOCALAPPDATA on Windows) while it lives, so that backups never reach the
+// real home.
 class DataHome : public TempDir {
   public:
+#ifdef _WIN32
+    static constexpr const char* kVariable = "LOCALAPPDATA";
+#else
+    static constexpr const char* kVariable = "XDG_DATA_HOME";
+#endif
     DataHome() {
-        if (const char* old = std::getenv("XDG_DATA_HOME")) old_ = old;
-        setenv("XDG_DATA_HOME", path().c_str(), 1);
+        if (const char* old = std::getenv(kVariable)) old_ = old;
+        setEnvironment(kVariable, path().string());
     }
-    ~DataHome() {
-        if (old_.empty())
-            unsetenv("XDG_DATA_HOME");
-        else
-            setenv("XDG_DATA_HOME", old_.c_str(), 1);
-    }
+    ~DataHome() { setEnvironment(kVariable, old_); }
     std::filesystem::path backups() const { return path() / "quelter-config" / "backups"; }
 
   private:

@@ -13,7 +13,7 @@
 
 #include "config/defaults.h"
 #include "config/models.h"
-#include "settings/file_system.h"
+#include "settings/file_access.h"
 #include "settings/settings_file.h"
 #include "temp_dir.h"
 
@@ -61,8 +61,9 @@ TEST(TrackerBackup, HoldsTheBlockAsReadAndASettingsFileOfIt) {
     const BackupOutcome b = BackUpTracker(block, kModelRQ10, dir.file("backups"), backupTime());
 
     ASSERT_TRUE(b.ok) << b.problem;
-    EXPECT_EQ(b.binPath, dir.file("backups/2026-12-10T14-03-22-RQ10.bin"));
-    EXPECT_EQ(b.iniPath, dir.file("backups/2026-12-10T14-03-22-RQ10.ini"));
+    const std::string stem = dir.file("backups") + kPathSeparator + "2026-12-10T14-03-22-RQ10";
+    EXPECT_EQ(b.binPath, stem + ".bin");
+    EXPECT_EQ(b.iniPath, stem + ".ini");
     EXPECT_EQ(readBytes(b.binPath), blockBytes(block));
 
     // Opening the .ini over the block as read changes no byte: every key it
@@ -195,30 +196,35 @@ TEST(TrackerBackup, LoadTakesTheModelFromTheSettingsFileOrTheName) {
 }
 
 TEST(TrackerBackup, FolderFollowsTheEnvironment) {
-    struct Saved {
-        const char* name;
-        std::optional<std::string> value;
-    } saved[] = {{"XDG_DATA_HOME", {}}, {"HOME", {}}};
-    for (Saved& s : saved)
-        if (const char* v = std::getenv(s.name)) s.value = v;
-
     struct Case {
-        const char* xdg;  // nullptr: unset
-        const char* home;
+        std::string first, second;  // the variables below; empty: unset
         std::string folder;
     };
+#ifdef _WIN32
+    const char* names[] = {"LOCALAPPDATA", "USERPROFILE"};
+    const Case cases[] = {
+        {"C:\\Users\\u\\AppData\\Local", "C:\\Users\\u",
+         "C:\\Users\\u\\AppData\\Local\\quelter-config\\backups"},
+        {"", "C:\\Users\\u", ""},
+    };
+#else
+    const char* names[] = {"XDG_DATA_HOME", "HOME"};
     const Case cases[] = {
         {"/data/u", "/home/u", "/data/u/quelter-config/backups"},
-        {nullptr, "/home/u", "/home/u/.local/share/quelter-config/backups"},
+        {"", "/home/u", "/home/u/.local/share/quelter-config/backups"},
         {"relative/data", "/home/u", "/home/u/.local/share/quelter-config/backups"},
-        {nullptr, nullptr, ""},
+        {"", "", ""},
     };
+#endif
+    std::string saved[2];
+    for (int i = 0; i < 2; ++i)
+        if (const char* v = std::getenv(names[i])) saved[i] = v;
     for (const Case& c : cases) {
-        c.xdg ? setenv("XDG_DATA_HOME", c.xdg, 1) : unsetenv("XDG_DATA_HOME");
-        c.home ? setenv("HOME", c.home, 1) : unsetenv("HOME");
-        EXPECT_EQ(TrackerBackupFolder(), c.folder) << (c.xdg ? c.xdg : "-");
+        setEnvironment(names[0], c.first);
+        setEnvironment(names[1], c.second);
+        EXPECT_EQ(TrackerBackupFolder(), c.folder) << c.first;
     }
-    for (const Saved& s : saved) s.value ? setenv(s.name, s.value->c_str(), 1) : unsetenv(s.name);
+    for (int i = 0; i < 2; ++i) setEnvironment(names[i], saved[i]);
 }
 
 }  // namespace

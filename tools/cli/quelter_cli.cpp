@@ -3,7 +3,13 @@
 // It runs the window's own sequence (start-up, Open, the commands, Save)
 // through the headless controls, on a real 20 ms tick in the main thread, so
 // a tracker ends up exactly as the window would leave it.
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -12,6 +18,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,21 +27,16 @@
 #include "editor/config_editor.h"
 #include "editor/memory_controls.h"
 #include "link/com_port.h"
+#include "link/port_list.h"
 #include "link/status_texts.h"
 #include "settings/settings_file.h"
 #include "settings/tracker_backup.h"
+#include "tools/cli/cli_report.h"
+#include "tools/cli/diff.h"
+#include "tools/cli/exit_codes.h"
+#include "tools/cli/fleet.h"
 
 namespace {
-
-enum ExitCode {
-    kExitOk = 0,
-    kExitNoTracker = 1,
-    kExitModel = 2,
-    kExitStopped = 3,
-    kExitFile = 4,
-    kExitCheck = 5,
-    kExitUsage = 64,
-};
 
 const char* const kUsage = R"(Usage:
   quelter-cli read [-o FILE] [options]    read the tracker and write its settings file
@@ -42,6 +44,8 @@ const char* const kUsage = R"(Usage:
   quelter-cli write FILE [options]        open the settings file and write it to the tracker
   quelter-cli reset [--model RQ30|RQ10|RQ20] [options]
                                           write the factory configuration (default model RQ30)
+  quelter-cli diff FILE [options]         read the tracker and list what a write of FILE
+                                          would change; nothing is written
   quelter-cli restore BACKUP.bin [options]
                                           write a backup back to the tracker
   quelter-cli --help
@@ -51,22 +55,42 @@ read = Read, then Save; write = Open FILE, then Write; reset = choose the model
 in the model menu, then Reset. The window's status texts go to standard error,
 one line each; read also prints the firmware version and the model there.
 
-Before a write, reset or restore sends anything, the tracker's block as read
-is kept in the backups folder, $XDG_DATA_HOME/quelter-config/backups (by
-default ~/.local/share/quelter-config/backups), as STEM.bin (the bytes as the
+Before write, reset or restore send a block, the tracker's block as read is
+kept in the backups folder, $XDG_DATA_HOME/quelter-config/backups (by default
+~/.local/share/quelter-config/backups; on Windows
+%LOCALAPPDATA%\quelter-config\backups), as STEM.bin (the bytes as the
 tracker sent them) and STEM.ini (a settings file of them), STEM being the
-date, time and model ("Резервная копия: PATH" names it). After the last block,
-the block is read back and compared with what was sent.
+date, time and model, such as 2026-12-10T14-03-22-RQ30; the line
+"Резервная копия: PATH" names it. After the last block the tracker's block is
+read back and compared with what was sent.
 
 restore writes BACKUP.bin byte for byte, except the fields every write takes
 from the tracker and the device password; the tracker must be of the backup's
-model (BootVersion of STEM.ini beside it, or the model in the file name).
+model (BootVersion of the STEM.ini beside it, or the model in the file name).
 
 Options:
-  --port PATH   a serial port to scan (repeat for several, in scan order);
+  --port PATH   a serial port to scan, such as /dev/ttyUSB0 or, on Windows,
+                COM5 (repeat for several, in scan order);
                 without it the ports of QUELTER_PORTS or of the system are scanned
   --trace       every frame sent and every byte received, in hex, with
                 milliseconds since start, on standard error
+  --json        one JSON object per tracker on standard output (command, port,
+                model, model_id, firmware, file, result, exit, changes for diff,
+                elapsed_ms); the status texts stay on standard error. read then
+                needs -o FILE
+  --all         run the command on every port of the list at the same time, one
+                exchange per port; each line of standard error starts with its
+                port. read --all needs -o DIR and saves DIR/<port>.ini per
+                tracker (/dev/ttyUSB0 gives ttyUSB0.ini, /dev/pts/3 pts-3.ini).
+                The exit status is 0 when every tracker succeeded (diff: 8 when
+                any would change), 1 when no port had a tracker, otherwise the
+                status of the first port, in list order, that failed. Not on
+                Windows, and not for restore
+
+diff prints one line per field that would change: the settings key (or the
+name of a field the file does not carry), the tracker's value and the value the
+write would leave, separated by tabs; texts in double quotes, in UTF-8. The
+fields a write takes from the tracker never show.
 
 Exit status:
   0   success
@@ -74,8 +98,10 @@ Exit status:
   2   incompatible model, or the tracker reported an unknown model id
   3   the exchange stopped before its end
   4   a settings file or backup could not be read or written (no port is
-      opened then), or the backup before a write could not be made
+      opened then), or the backup before a write could not be made (no block
+      is sent then)
   5   the block read back after the write differs from what was written
+  8   diff: a write would change the tracker
   64  wrong usage
 )";
 
@@ -85,12 +111,19 @@ class HeadlessShell final : public WindowShell {
     void showResult(const std::string& text, ResultColour colour) override {
         result = text;
         resultColour = colour;
-        if (!text.empty()) std::cerr << text << '\n';
+        if (!text.empty()) say(text);
+    }
+    // A status text of the tool's own, after the window's.
+    void say(const std::string& text) {
+        std::cerr << text << '\n';
+        lastText = text;
     }
     void showVersion(const std::string& text) override { version = text; }
     void setModelButtonText(const std::string& text) override { model = text; }
+    // Not the result: the JSON report's result stays the last status text.
     void showBackup(const std::string& binPath) override {
         std::cerr << kBackupNamedText << binPath << '\n';
+        backup = binPath;
     }
     void armTick() override {
         armed = true;
@@ -98,19 +131,58 @@ class HeadlessShell final : public WindowShell {
     }
     void cancelTick() override { armed = false; }
 
-    std::string result, version, model;
+    std::string result, version, model, backup;
+    std::string lastText;  // the last status text printed
     ResultColour resultColour = ResultColour::Green;
     bool armed = false;
     std::chrono::steady_clock::time_point due;
 };
 
+// The serial port, remembering which port of the list an exchange ran on.
+class PortRecorder final : public SerialLink {
+  public:
+    int open(int portNumber, int baud) override {
+        const int failed = port_.open(portNumber, baud);
+        if (failed == 0) opened_ = portNumber;
+        return failed;
+    }
+    void close() override { port_.close(); }
+    bool isOpen() const override { return port_.isOpen(); }
+    int available() override { return port_.available(); }
+    int fetch(std::uint8_t* ring, int& writeIndex, int ringSize) override {
+        return port_.fetch(ring, writeIndex, ringSize);
+    }
+    void write(const std::uint8_t* bytes, std::uint8_t length) override {
+        port_.write(bytes, length);
+    }
+    void setArrivalNotify(ArrivalNotify notify, void* context) override {
+        port_.setArrivalNotify(notify, context);
+    }
+
+    // The port last opened; before any opened, the only port of a list of one.
+    std::optional<std::string> path() const {
+        const std::vector<std::string> list = serialPortList();
+        if (opened_ >= 1 && static_cast<std::size_t>(opened_) <= list.size())
+            return list[static_cast<std::size_t>(opened_) - 1];
+        if (list.size() == 1) return list.front();
+        return std::nullopt;
+    }
+
+  private:
+    CCOMPort port_;
+    int opened_ = 0;
+};
+
 struct Options {
     std::string command;
-    std::string file;   // write: the settings file; restore: the backup; read: -o FILE
-    std::string model;  // reset only; RQ30 when not given
+    std::string file;    // write, diff: the settings file; restore: the backup; read: -o FILE
+                         // (DIR with --all)
+    std::string model;   // reset only; RQ30 when not given
+    std::string output;  // -o, which belongs to read
     std::vector<std::string> ports;
     bool trace = false;
-    bool output = false;  // -o was given
+    bool json = false;
+    bool all = false;
 };
 
 int usage(const char* problem) {
@@ -133,6 +205,10 @@ int parse(int argc, char** argv, Options& o) {
             return kExitOk;
         } else if (a == "--trace") {
             o.trace = true;
+        } else if (a == "--json") {
+            o.json = true;
+        } else if (a == "--all") {
+            o.all = true;
         } else if (a == "--port") {
             const std::string* v = value();
             if (!v || v->empty()) return usage("--port needs a path");
@@ -141,8 +217,7 @@ int parse(int argc, char** argv, Options& o) {
         } else if (a == "-o") {
             const std::string* v = value();
             if (!v || v->empty()) return usage("-o needs a file name");
-            o.file = *v;
-            o.output = true;
+            o.output = *v;
         } else if (a == "--model") {
             const std::string* v = value();
             if (!v) return usage("--model needs RQ30, RQ10 or RQ20");
@@ -151,22 +226,31 @@ int parse(int argc, char** argv, Options& o) {
             return usage(("unknown option " + a).c_str());
         } else if (o.command.empty()) {
             o.command = a;
-        } else if ((o.command == "write" || o.command == "restore") && o.file.empty()) {
+        } else if ((o.command == "write" || o.command == "diff" || o.command == "restore") &&
+                   o.file.empty()) {
             o.file = a;
         } else {
             return usage(("unexpected argument " + a).c_str());
         }
     }
     if (o.command != "read" && o.command != "write" && o.command != "reset" &&
-        o.command != "restore")
+        o.command != "diff" && o.command != "restore")
         return usage(o.command.empty() ? "no command given"
                                        : ("unknown command " + o.command).c_str());
+    if (o.command != "read" && !o.output.empty()) return usage("-o belongs to read");
+    if (o.command == "read") o.file = o.output;
     if (o.command == "write" && o.file.empty()) return usage("write needs a settings file");
+    if (o.command == "diff" && o.file.empty()) return usage("diff needs a settings file");
     if (o.command == "restore" && o.file.empty()) return usage("restore needs a backup file");
+    // A backup belongs to one tracker.
+    if (o.command == "restore" && o.all) return usage("restore takes one tracker, not --all");
+    if (o.command == "read" && o.file.empty() && o.all)
+        return usage("read --all needs -o DIR for the settings files");
+    if (o.command == "read" && o.file.empty() && o.json)
+        return usage("read --json needs -o FILE: standard output holds the JSON");
     if (o.command != "reset" && !o.model.empty()) return usage("--model belongs to reset");
     if (o.command == "reset" && !o.model.empty() && modelIdFromName(o.model) < 0)
         return usage("--model must be RQ30, RQ10 or RQ20");
-    if (o.command != "read" && o.output) return usage("-o belongs to read");
     return -1;
 }
 
@@ -195,14 +279,44 @@ void runExchange(CConfigEditor& editor, HeadlessShell& shell) {
 }
 
 // The outcome of a device command, from the text it left in the result pane.
-int deviceOutcome(const HeadlessShell& shell, const char* successText) {
+int deviceOutcome(HeadlessShell& shell, const char* successText) {
     if (shell.result == successText && shell.resultColour == ResultColour::Green) return kExitOk;
     if (shell.result == kTextNoConnection) return kExitNoTracker;
     if (shell.result == kTextIncompatible || shell.result == kTextBadModel) return kExitModel;
     if (shell.result.rfind(kTextCheckFailedPrefix, 0) == 0) return kExitCheck;
     if (shell.result.rfind(kBackupFailedText, 0) == 0) return kExitFile;
-    if (shell.result.empty()) std::cerr << kTextInterrupted << '\n';
+    if (shell.result.empty()) shell.say(kTextInterrupted);
     return kExitStopped;
+}
+
+// The environment variable the port layer reads.
+void setPortList(const std::string& list) {
+#ifdef _WIN32
+    _putenv_s("QUELTER_PORTS", list.c_str());
+#else
+    setenv("QUELTER_PORTS", list.c_str(), 1);
+#endif
+}
+
+// A new empty file of our own in the temporary folder; false when none can
+// be made.
+bool makeTemporaryFile(std::string& path) {
+#ifdef _WIN32
+    char folder[MAX_PATH + 1];
+    char name[MAX_PATH + 1];
+    const DWORD length = GetTempPathA(sizeof folder, folder);
+    if (length == 0 || length > MAX_PATH || GetTempFileNameA(folder, "qlc", 0, name) == 0)
+        return false;
+    path = name;
+    return true;
+#else
+    char name[] = "/tmp/quelter-cli-XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd < 0) return false;
+    ::close(fd);
+    path = name;
+    return true;
+#endif
 }
 
 bool copyToStdout(const std::string& path) {
@@ -213,25 +327,38 @@ bool copyToStdout(const std::string& path) {
     return static_cast<bool>(std::cout);
 }
 
-int run(const Options& o) {
-    // The port list is what the port layer reads; --port replaces it.
-    if (!o.ports.empty()) {
-        std::string list;
-        for (const std::string& p : o.ports) list += (list.empty() ? "" : ":") + p;
-        setenv("QUELTER_PORTS", list.c_str(), 1);
+// Read, then the image a write of the file would send compared with the
+// tracker's. The file is opened first, as write does, so a file that cannot be
+// read never opens a port.
+int runDiff(const Options& o, CConfigEditor& editor, HeadlessShell& shell, CliReport& report) {
+    editor.beginOpen();
+    if (!editor.openSettingsFrom(o.file)) return kExitFile;
+    // What the write phase would collect; the Read below replaces the pages.
+    editor.collectPages();
+    const DeviceConfig working = editor.exchange().workingImage;
+    const int fileModel = editor.editedModel();
+
+    editor.readDevice();
+    runExchange(editor, shell);
+    const int outcome = deviceOutcome(shell, kTextReadOk);
+    if (outcome != kExitOk) return outcome;
+    if (fileModel != editor.exchange().deviceModel) {
+        shell.say(kTextIncompatible);
+        return kExitModel;
     }
 
-    MemoryControls controls;
-    HeadlessShell shell;
-    CCOMPort port;
-    CConfigEditor editor(controls, shell, port);
-    controls.setSink(&editor);
-    editor.startUp();
+    std::vector<FieldChange> changes = writeChanges(editor.exchange().readImage, working);
+    if (!o.json)
+        for (const FieldChange& c : changes) std::cout << changeLine(c) << '\n';
+    shell.say(changes.empty() ? "Запись ничего не изменит"
+                              : "Запись изменит полей: " + std::to_string(changes.size()));
+    const int code = changes.empty() ? kExitOk : kExitChanges;
+    report.changes = std::move(changes);
+    return code;
+}
 
-    const auto start = std::chrono::steady_clock::now();
-    if (o.trace)
-        editor.exchange().setTraceHook([start](const TraceEvent& e) { printTrace(e, start); });
-
+int runCommand(const Options& o, CConfigEditor& editor, HeadlessShell& shell, CliReport& report) {
+    if (o.command == "diff") return runDiff(o, editor, shell, report);
     if (o.command == "write") {
         // A file that cannot be read never opens a port.
         editor.beginOpen();
@@ -268,20 +395,89 @@ int run(const Options& o) {
     if (!o.file.empty()) return editor.saveSettingsTo(o.file) ? kExitOk : kExitFile;
 
     // Standard output: the same bytes, saved beside nothing of the user's.
-    char tmp[] = "/tmp/quelter-cli-XXXXXX";
-    const int fd = mkstemp(tmp);
-    if (fd < 0) return kExitFile;
-    ::close(fd);
+    std::string tmp;
+    if (!makeTemporaryFile(tmp)) return kExitFile;
     const bool ok = editor.saveSettingsTo(tmp) && copyToStdout(tmp);
-    std::remove(tmp);
+    std::remove(tmp.c_str());
     return ok ? kExitOk : kExitFile;
+}
+
+// "3.5.0.12", as the version pane shows it.
+std::string firmwareText(const DeviceConfig& image) {
+    const std::uint8_t* v = fieldBytes(image, Field::FirmwareVersion);
+    char text[24];
+    std::snprintf(text, sizeof text, "%X.%X.%X.%X", unsigned{v[0]}, unsigned{v[1]}, unsigned{v[2]},
+                  unsigned{v[3]});
+    return text;
+}
+
+int run(const Options& o, CliReport& report) {
+    // The port list is what the port layer reads; --port replaces it.
+    if (!o.ports.empty()) {
+        std::string list;
+        for (const std::string& p : o.ports) list += (list.empty() ? "" : ":") + p;
+        setPortList(list);
+    }
+
+    MemoryControls controls;
+    HeadlessShell shell;
+    PortRecorder port;
+    CConfigEditor editor(controls, shell, port);
+    controls.setSink(&editor);
+    editor.startUp();
+
+    const auto start = std::chrono::steady_clock::now();
+    if (o.trace)
+        editor.exchange().setTraceHook([start](const TraceEvent& e) { printTrace(e, start); });
+
+    const int code = runCommand(o, editor, shell, report);
+
+    const CBootloaderExchange& exchange = editor.exchange();
+    report.port = port.path();
+    report.modelId = exchange.deviceModel;
+    // The block was read in full: a Read shows the version, a Write goes on
+    // to its write phase.
+    if (!shell.version.empty() || shell.result == kTextWriteOk ||
+        shell.result == kTextIncompatible || !shell.backup.empty())
+        report.firmware = firmwareText(exchange.readImage);
+    if (!o.file.empty()) report.file = o.file;
+    report.result = shell.lastText;
+    return code;
+}
+
+// Every port at once, one child quelter-cli each.
+int runAll(const Options& o, const char* argv0) {
+    FleetRun fleet;
+    fleet.args = {o.command};
+    if (o.command == "write" || o.command == "diff") fleet.args.push_back(o.file);
+    if (o.command == "read") fleet.readDir = o.file;
+    if (!o.model.empty()) fleet.args.insert(fleet.args.end(), {"--model", o.model});
+    if (o.trace) fleet.args.push_back("--trace");
+    if (o.json) fleet.args.push_back("--json");
+    fleet.json = o.json;
+    fleet.ports = o.ports.empty() ? serialPortList() : o.ports;
+    return runOnEveryPort(fleet, argv0);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The settings file goes to standard output byte for byte: no CR is added.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     Options o;
     const int parsed = parse(argc, argv, o);
     if (parsed >= 0) return parsed;
-    return run(o);
+    if (o.all) return runAll(o, argv[0]);
+
+    const auto start = std::chrono::steady_clock::now();
+    CliReport report;
+    report.command = o.command;
+    report.exitCode = run(o, report);
+    report.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::steady_clock::now() - start)
+                           .count();
+    if (o.json) std::cout << reportJson(report) << std::endl;
+    return report.exitCode;
 }
