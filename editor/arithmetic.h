@@ -44,23 +44,36 @@ inline constexpr CoordinateEdits kLatitudeEdits{PageId::GPS, 1249, 1251, 1253, 1
 inline constexpr CoordinateEdits kLongitudeEdits{PageId::GPS, 1250, 1252, 1254, 1256};
 
 // A group of duration edits; id 0 marks a unit the group has no edit for.
-// A group has a seconds edit exactly when it counts in seconds.
+// A group has a seconds edit exactly when it counts in seconds. The bounds of
+// its total count in its unit; a total above maxTotal is shown as atMax.
 struct DurationGroup {
     PageId page;
     int days, hours, minutes, seconds;
     DurationUnit unit;  // Minutes or Seconds
+    std::uint32_t maxTotal = 0, minTotal = 0;
+    DurationParts atMax{};
 };
 
-// The duration groups of the pages: days, hours, minutes, seconds.
+// The duration groups of the pages: days, hours, minutes, seconds, then the
+// bounds of the total and the parts that spell the maximum.
 // clang-format off
 inline constexpr DurationGroup
-    kWakePeriod     {PageId::Wake,     1229, 1230, 1231, 0,    DurationUnit::Minutes},
-    kPacketPeriod   {PageId::Internet, 0,    0,    1261, 1262, DurationUnit::Seconds},
-    kParkingTime    {PageId::Sensors,  0,    1280, 1281, 0,    DurationUnit::Minutes},
-    kIdleTime       {PageId::Sensors,  1284, 1282, 1283, 0,    DurationUnit::Minutes},
-    kRelayOnTime    {PageId::Sensors,  0,    1264, 1265, 1266, DurationUnit::Seconds},
-    kWaitBeforeSleep{PageId::Expert,   0,    0,    1282, 1283, DurationUnit::Seconds};
+    kWakePeriod     {PageId::Wake,     1229, 1230, 1231, 0,    DurationUnit::Minutes,
+                     28800, 0,   {.days = 20}},
+    kPacketPeriod   {PageId::Internet, 0,    0,    1261, 1262, DurationUnit::Seconds,
+                     1800,  15,  {.minutes = 30}},
+    kParkingTime    {PageId::Sensors,  0,    1280, 1281, 0,    DurationUnit::Minutes,
+                     240,   1,   {.hours = 4}},
+    kIdleTime       {PageId::Sensors,  1284, 1282, 1283, 0,    DurationUnit::Minutes,
+                     14400, 15,  {.days = 10}},
+    kRelayOnTime    {PageId::Sensors,  0,    1264, 1265, 1266, DurationUnit::Seconds,
+                     14400, 1,   {.hours = 4}},
+    kWaitBeforeSleep{PageId::Expert,   0,    0,    1282, 1283, DurationUnit::Seconds,
+                     1800,  300, {.minutes = 30}};
 // clang-format on
+inline constexpr const DurationGroup* kDurationGroups[] = {
+    &kWakePeriod, &kPacketPeriod, &kParkingTime, &kIdleTime, &kRelayOnTime, &kWaitBeforeSleep,
+};
 
 // Bounds the group after the user edited `changedId`: hours above 23 and
 // minutes or seconds above 59 are shown as 23 / 59 (the total still uses the

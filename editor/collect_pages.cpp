@@ -83,7 +83,8 @@ void collectDuration(const Controls& c, DeviceConfig& image, Field f, const Dura
     SetU16(image, f, static_cast<std::uint16_t>(std::min<std::uint32_t>(total, 0xFFFF)));
 }
 
-void collectBinding(const Controls& c, PageId page, const Binding& b, DeviceConfig& image) {
+void collectBinding(const Controls& c, const PageMemory& memory, PageId page, const Binding& b,
+                    DeviceConfig& image) {
     switch (b.way) {
         case BindWay::Check:
             if (c.checked(page, b.id)) SetBit(image, b.field, b.bit, true);
@@ -102,9 +103,12 @@ void collectBinding(const Controls& c, PageId page, const Binding& b, DeviceConf
             if (!digits.empty()) SetText(image, b.field, "+" + digits);
             break;
         }
-        case BindWay::Combo:
-            storeNumber(image, b.field, c.comboSelection(page, b.id) - b.offset);
+        case BindWay::Combo: {
+            // No item selected: the list has none for the value shown.
+            const int selected = c.comboSelection(page, b.id);
+            storeNumber(image, b.field, selected >= 0 ? selected - b.offset : memory.shownTimeZone);
             break;
+        }
         case BindWay::TimePicker: {
             const TimeOfDay t = c.time(page, b.id);
             SetU32(image, b.field,
@@ -123,8 +127,8 @@ void collectBinding(const Controls& c, PageId page, const Binding& b, DeviceConf
     }
 }
 
-void collectRows(const Controls& c, PageId page, DeviceConfig& image) {
-    for (const Binding& b : bindingsOf(page).rows) collectBinding(c, page, b, image);
+void collectRows(const Controls& c, const PageMemory& memory, PageId page, DeviceConfig& image) {
+    for (const Binding& b : bindingsOf(page).rows) collectBinding(c, memory, page, b, image);
 }
 
 void collectNotifications(const Controls& c, DeviceConfig& image) {
@@ -271,25 +275,25 @@ std::int32_t parseMicroDegrees(std::string_view text) {
     return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }
 
-void collectPages(const Controls& c, DeviceConfig& image) {
+void collectPages(const Controls& c, const PageMemory& memory, DeviceConfig& image) {
     ClearConfig(image);
-    collectRows(c, PageId::Window, image);
+    collectRows(c, memory, PageId::Window, image);
 
-    collectRows(c, PageId::Main, image);
+    collectRows(c, memory, PageId::Main, image);
     SetU8(image, Field::GMTFlags, 1);
     collectNotifications(c, image);
 
-    collectRows(c, PageId::Wake, image);
+    collectRows(c, memory, PageId::Wake, image);
 
-    collectRows(c, PageId::GPS, image);
+    collectRows(c, memory, PageId::GPS, image);
     collectZoneCoordinate(c, image, Field::ZoneLatitude, kLatitudeEdits.decimal, ids::kSouth);
     collectZoneCoordinate(c, image, Field::ZoneLongitude, kLongitudeEdits.decimal, ids::kWest);
     collectCoordinateFormat(c, image);
 
-    collectRows(c, PageId::Internet, image);
+    collectRows(c, memory, PageId::Internet, image);
     collectMonitoringServer(c, image);
     collectApn(c, image);
 
-    collectRows(c, PageId::Sensors, image);
-    collectRows(c, PageId::Expert, image);
+    collectRows(c, memory, PageId::Sensors, image);
+    collectRows(c, memory, PageId::Expert, image);
 }

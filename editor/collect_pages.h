@@ -9,8 +9,10 @@
 
 #include "config/device_config.h"
 #include "editor/controls.h"
+#include "editor/page_bindings.h"
 
-void collectPages(const Controls& c, DeviceConfig& image);
+// `memory` is what the last showing left (page_bindings.h).
+void collectPages(const Controls& c, const PageMemory& memory, DeviceConfig& image);
 
 // The conversions collecting uses, exposed for their own tests.
 

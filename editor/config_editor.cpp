@@ -44,7 +44,10 @@ struct CConfigEditor::Impl final : DeviceCommandOwner {
     void armTick() override { shell.armTick(); }
     void cancelTick() override { shell.cancelTick(); }
 
+    // What the user typed is collected first, so the preset changes its own
+    // fields only and the pages keep the rest.
     void preset(PresetMode mode) {
+        editor.collectPages();
         applyPreset(exchange.workingImage, mode);
         editor.showConfig();
     }
@@ -54,6 +57,7 @@ struct CConfigEditor::Impl final : DeviceCommandOwner {
     WindowShell& shell;
     SerialLink& link;
     CPageRules rules;
+    PageMemory pageMemory;
     CBootloaderExchange exchange;
     // What Save writes, taken when the pages are collected: the exchange's
     // timer runs on while the file dialog is open, and a Read finishing then
@@ -99,6 +103,9 @@ bool CConfigEditor::restoreFromBackup(const std::string& binPath) {
     impl_->exchange.restoreDevice(backup.block, backup.model);
     return true;
 }
+void CConfigEditor::onArrival() {
+    impl_->exchange.onArrival();
+}
 void CConfigEditor::onTick() {
     impl_->exchange.onTick();
 }
@@ -118,20 +125,23 @@ void CConfigEditor::presetSearch() {
 
 void CConfigEditor::presetTracker() {
     // Button 1995 is disabled for these models; a caller that gets here
-    // anyway only has the preset choice shown again.
+    // anyway only has the preset choice shown again, the pages untouched.
     if (!modelHasTrackerMode(editedModel())) {
-        showConfig();
+        showPresetChoice(impl_->controls, impl_->exchange.workingImage, editedModel());
         return;
     }
     impl_->preset(PresetMode::Tracker);
 }
 
 void CConfigEditor::chooseModel(int modelId) {
-    if (const char* name = modelName(modelId)) {
-        impl_->exchange.editedModel = modelId;
-        impl_->shell.setModelButtonText(name);
-    }
-    // Also when the menu was dismissed: the pages follow the working image.
+    const char* name = modelName(modelId);
+    // Dismissed, or the model already edited: nothing changes at all.
+    if (!name || modelId == impl_->exchange.editedModel) return;
+    // The pages are shown again for the new model's rules; what the user
+    // typed goes with them.
+    collectPages();
+    impl_->exchange.editedModel = modelId;
+    impl_->shell.setModelButtonText(name);
     showConfig();
 }
 
@@ -166,13 +176,14 @@ void CConfigEditor::beginOpen() {
 
 bool CConfigEditor::openSettingsFrom(const std::string& path) {
     Controls& controls = impl_->controls;
+    const int modelBefore = impl_->exchange.editedModel;
     const SettingsOutcome outcome = LoadSettings(
         path, impl_->exchange.workingImage, impl_->exchange.editedModel,
         [&controls](DeviceConfig& image, int model) { showPresetChoice(controls, image, model); });
     if (outcome.ok) {
-        // Any model id the file names is taken; only the known ones have a name.
-        if (const char* name = modelName(impl_->exchange.editedModel))
-            impl_->shell.setModelButtonText(name);
+        // A file without a usable model keeps the model and its button.
+        const int model = impl_->exchange.editedModel;
+        if (model != modelBefore) impl_->shell.setModelButtonText(modelName(model));
         showConfig();
     }
     impl_->shell.showResult(outcome.text, outcome.colour);
@@ -193,11 +204,16 @@ std::string CConfigEditor::beginRestore() {
 }
 
 void CConfigEditor::showConfig() {
-    ::showConfig(impl_->controls, impl_->exchange.workingImage, impl_->exchange.editedModel);
+    ::showConfig(impl_->controls, impl_->exchange.workingImage, impl_->exchange.editedModel,
+                 impl_->pageMemory);
+    impl_->rules.configShown();
 }
 
 void CConfigEditor::collectPages() {
-    ::collectPages(impl_->controls, impl_->exchange.workingImage);
+    // The toolbar takes no focus: bounds waiting for the user to leave an
+    // edit apply now, or a 5 s packet period would reach the tracker.
+    impl_->rules.applyPendingBounds();
+    ::collectPages(impl_->controls, impl_->pageMemory, impl_->exchange.workingImage);
 }
 
 void CConfigEditor::onControlEvent(PageId page, int id, ControlEvent event) {

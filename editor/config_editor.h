@@ -14,7 +14,8 @@
 #include "link/serial_link.h"
 
 // What the window provides besides its controls: the status line, the model
-// button and the 20 ms timer.
+// button and the 20 ms timer. Whoever creates the port also wakes the editor
+// when it signals an arrival (onArrival).
 class WindowShell {
 public:
     virtual ~WindowShell() = default;
@@ -23,7 +24,8 @@ public:
     virtual void setModelButtonText(const std::string& text) = 0;
     // Names the backup a Write or Reset has just made: the path of its .bin.
     virtual void showBackup(const std::string& binPath) = 0;
-    virtual void armTick() = 0;  // one-shot 20 ms, ends in CConfigEditor::onTick
+    // One-shot 20 ms, ends in CConfigEditor::onTick; arming restarts it.
+    virtual void armTick() = 0;
     virtual void cancelTick() = 0;
 };
 
@@ -45,17 +47,23 @@ public:
     // and the result is checked. A file that is no backup opens no port:
     // false, with the reason shown.
     bool restoreFromBackup(const std::string& binPath);
+    // The port signalled bytes (its owner registers the link's arrival notify
+    // and calls this on the window's thread), and the 20 ms tick.
+    void onArrival();
     void onTick();
 
-    // Preset radio buttons 1991..1995 (also reached through onControlEvent).
+    // Preset radio buttons 1991..1995 (also reached through onControlEvent):
+    // collect the pages, change the preset's fields, show the image.
     void presetSleep();
     void presetWait();
     void presetGuard();
     void presetSearch();
     void presetTracker();
 
-    // Model menu: 0x11, 0x70 or 0x80 sets the model and the button text; any
-    // other value (menu dismissed) changes nothing. Both then show the image.
+    // Model menu: 0x11, 0x70 or 0x80 other than the model edited collects the
+    // pages, sets the model and the button text and shows the image again;
+    // the model already edited, or any other value (menu dismissed), changes
+    // nothing.
     void chooseModel(int modelId);
 
     // Save: beginSave clears the result and collects the pages (before the
@@ -74,6 +82,8 @@ public:
     // (openSettingsFrom), a cancelled dialog goes to openCancelled.
     std::string beginRestore();
 
+    // Showing forgets what the pages remembered of the configuration before;
+    // collecting first applies the lower bounds still pending.
     void showConfig();
     void collectPages();
 

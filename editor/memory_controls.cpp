@@ -185,7 +185,9 @@ void MemoryControls::userClick(PageId page, int id) {
 
 void MemoryControls::userSelectCombo(PageId page, int id, int index) {
     Control* c = find(page, id);
-    if (!takesInput(c) || c->kind != ControlKind::ComboBox) return;
+    if (!takesInput(c) ||
+        (c->kind != ControlKind::ComboBox && c->kind != ControlKind::DropDownList))
+        return;
     setComboSelection(page, id, index);
     send(page, id, ControlEvent::Selected);
 }

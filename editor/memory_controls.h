@@ -12,7 +12,8 @@
 //  - a text written by the program is not cut to the limit, clears the
 //    modified flag and leaves the caret at its end;
 //  - a combo box's edit field follows its selection; typing into it selects
-//    the item whose text it then equals, or none (-1);
+//    the item whose text it then equals, or none (-1); a drop-down list takes
+//    no typing, and its text is the selected item's;
 //  - a time of day outside 00:00..23:59 written by the program is refused and
 //    the picker keeps its time;
 //  - a slider starts with the range 0..100 and keeps its position inside it.

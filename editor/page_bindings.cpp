@@ -54,7 +54,7 @@ constexpr Binding kMain[] = {
     check(1195, Field::PhoneEn, 9),
     // 1998 English, 1999 Russian, 2000 the language of the received command.
     radio(1998, 2000, Field::Lang, {1, 2, 0}, 0, 0),
-    // The list starts at UTC-12; no selection is stored as -13.
+    // The list starts at UTC-12; a stored value it has no item for is kept.
     {.way = Combo, .id = 1053, .field = Field::GMTOffset, .offset = 12},
     check(1197, Field::ModeFlags3, 2),
 };

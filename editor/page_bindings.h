@@ -45,6 +45,14 @@ struct Binding {
     DurationGroup duration{};
 };
 
+// What the pages hold for the configuration on screen besides their
+// controls' contents: showing fills it, collecting reads it.
+struct PageMemory {
+    // The time zone as stored. A value the list has no item for leaves the
+    // list without a selection, and the collection then keeps this value.
+    int shownTimeZone = 0;
+};
+
 struct PageBindings {
     PageId page;
     std::span<const Binding> rows;

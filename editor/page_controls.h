@@ -15,9 +15,10 @@ enum class ControlKind : unsigned char {
     SignedEdit,  // any text; the page rules keep it a signed number
     CheckBox,
     RadioButton,
-    ComboBox,    // drop-down with an edit field
-    TimePicker,  // "HH:mm", spin buttons
-    Slider,      // vertical
+    ComboBox,      // drop-down with an edit field
+    DropDownList,  // drop-down list: one of its items or none, no typing
+    TimePicker,    // "HH:mm", spin buttons
+    Slider,        // vertical
 };
 
 struct ControlSpec {

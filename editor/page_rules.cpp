@@ -1,6 +1,7 @@
 #include "editor/page_rules.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "editor/arithmetic.h"
@@ -14,8 +15,27 @@ constexpr int kPeriodBox = 1228;
 constexpr int kAutoApnBox = 1264;
 constexpr int kApnEdits[3] = {1251, 1252, 1253};
 constexpr int kApnLimits[3] = {32, 16, 16};
+constexpr int kPeriodEdits[3] = {1229, 1230, 1231};
 constexpr int kSlider = 1276;
 constexpr int kSensitivity = 1278;
+constexpr int kRadius = 1248;
+constexpr std::uint32_t kRadiusMin = 300, kRadiusMax = 30000;
+constexpr int kServerHost = 1250, kServerPort = 1254;
+constexpr std::uint32_t kPortMax = 65535;
+constexpr int kTminEdit = 1273, kTmaxEdit = 1274;
+constexpr int kWholeText = 1 << 30;
+constexpr std::size_t kGroupCount = std::size(kDurationGroups);
+
+// The duration group an edit belongs to, or -1.
+int durationGroupOf(PageId page, int id) {
+    for (std::size_t i = 0; i < kGroupCount; ++i) {
+        const DurationGroup& g = *kDurationGroups[i];
+        if (g.page == page && id != 0 &&
+            (id == g.days || id == g.hours || id == g.minutes || id == g.seconds))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
 
 constexpr const char* kTimeZones[26] = {
     "(GMT-12:00) International dateline, west",
@@ -145,6 +165,10 @@ struct CPageRules::State {
     Typing latitude, longitude;
     std::uint16_t savedAlarmMask = 0;
     std::string savedApn[3];
+    // Lower bounds still to apply: per duration group the edit last changed
+    // (0 for none), and the radius.
+    int pendingGroupEdit[kGroupCount] = {};
+    bool radiusPending = false;
 
     std::u32string text(PageId p, int id) const { return utf8ToUtf32(c.text(p, id)); }
     void setText(PageId p, int id, const std::u32string& s) { c.setText(p, id, utf32ToUtf8(s)); }
@@ -155,12 +179,12 @@ struct CPageRules::State {
     void sensors(int id, ControlEvent ev);
     void expert(int id, ControlEvent ev);
 
-    void clampIfModified(const DurationGroup& g, int id, std::uint32_t max, std::uint32_t min,
-                         const DurationParts& atMax) {
-        if (c.modified(g.page, id)) ClampDuration(c, g, id, max, min, atMax);
-    }
-    void boundNumber(PageId p, int id, int readChars, std::uint32_t lo, std::uint32_t hi,
+    void duration(int group, int id, ControlEvent ev);
+    void applyGroupMinimum(int group, int id);
+    void radius(ControlEvent ev);
+    bool boundNumber(PageId p, int id, int readChars, std::uint32_t lo, std::uint32_t hi,
                      int caret);
+    std::u32string keepSignedNumber(PageId p, int id, int width);
     void boundSigned(int id, int width, long lo, long hi);
     void decimalCoordinateEdited(const CoordinateEdits& e, Typing& t, int limit);
     void coordinatePartEdited(const CoordinateEdits& e, int changedId, int degMax);
@@ -192,6 +216,10 @@ void CPageRules::fillTimeZoneList() {
 }
 
 void CPageRules::onControlEvent(PageId page, int id, ControlEvent event) {
+    if (const int group = durationGroupOf(page, id); group >= 0) {
+        state_->duration(group, id, event);
+        return;
+    }
     switch (page) {
         case PageId::Wake:
             state_->wake(id, event);
@@ -214,14 +242,51 @@ void CPageRules::onControlEvent(PageId page, int id, ControlEvent event) {
     }
 }
 
+void CPageRules::applyPendingBounds() {
+    State& st = *state_;
+    for (std::size_t i = 0; i < kGroupCount; ++i)
+        if (st.pendingGroupEdit[i] != 0)
+            st.applyGroupMinimum(static_cast<int>(i), st.pendingGroupEdit[i]);
+    if (st.radiusPending) st.radius(ControlEvent::FocusLost);
+}
+
+void CPageRules::configShown() {
+    State& st = *state_;
+    st.savedAlarmMask = 0;
+    // Switching the automatic APN off brings back what the pages show now.
+    for (int i = 0; i < 3; ++i)
+        st.savedApn[i] =
+            utf32ToUtf8(firstChars(st.text(PageId::Internet, kApnEdits[i]), kApnLimits[i]));
+    std::fill(std::begin(st.pendingGroupEdit), std::end(st.pendingGroupEdit), 0);
+    st.radiusPending = false;
+}
+
+// --- Duration groups -------------------------------------------------------
+
+// The maximum applies while typing; the minimum once the user leaves the edit,
+// so a total can pass through small values on its way (10 minutes of waiting
+// starts as 1 minute).
+void CPageRules::State::duration(int group, int id, ControlEvent ev) {
+    const DurationGroup& g = *kDurationGroups[group];
+    if (ev == ControlEvent::Changed) {
+        if (!c.modified(g.page, id)) return;
+        ClampDuration(c, g, id, g.maxTotal, 0, g.atMax);
+        if (g.minTotal > 0) pendingGroupEdit[group] = id;
+    } else if (ev == ControlEvent::FocusLost && pendingGroupEdit[group] != 0) {
+        applyGroupMinimum(group, id);
+    }
+}
+
+void CPageRules::State::applyGroupMinimum(int group, int id) {
+    const DurationGroup& g = *kDurationGroups[group];
+    ClampDuration(c, g, id, g.maxTotal, g.minTotal, g.atMax);
+    pendingGroupEdit[group] = 0;
+}
+
 // --- Wake-up page ----------------------------------------------------------
 
 void CPageRules::State::wake(int id, ControlEvent ev) {
     constexpr PageId P = PageId::Wake;
-    if (ev == ControlEvent::Changed && (id == 1229 || id == 1230 || id == 1231)) {
-        clampIfModified(kWakePeriod, id, 28800, 0, {.days = 20});
-        return;
-    }
     if (ev != ControlEvent::Clicked) return;
     if (id == kPeriodBox) {
         // Periodic wake-up and alarms exclude each other: switching the
@@ -233,6 +298,9 @@ void CPageRules::State::wake(int id, ControlEvent ev) {
                     savedAlarmMask |= static_cast<std::uint16_t>(1u << i);
                 c.setChecked(P, kAlarmBoxes[i], false);
             }
+            // A period shown as zero left its edits locked; whoever switches
+            // the period on means to set one.
+            for (int edit : kPeriodEdits) c.setEnabled(P, edit, true);
         } else {
             for (int i = 0; i < 9; ++i) c.setChecked(P, kAlarmBoxes[i], (savedAlarmMask >> i) & 1u);
         }
@@ -248,16 +316,32 @@ void CPageRules::State::wake(int id, ControlEvent ev) {
 
 // --- GPS page --------------------------------------------------------------
 
-void CPageRules::State::boundNumber(PageId p, int id, int readChars, std::uint32_t lo,
+// Rewrites a number outside lo..hi as the bound it passed, with the caret at
+// `caret`; a number within is left as typed, caret and all. True when the
+// text was rewritten.
+bool CPageRules::State::boundNumber(PageId p, int id, int readChars, std::uint32_t lo,
                                     std::uint32_t hi, int caret) {
-    if (!c.modified(p, id)) return;
     const std::uint32_t v = leadingNumber(c.text(p, id), readChars);
-    if (v > hi)
-        c.setText(p, id, std::to_string(hi));
-    else if (v < lo)
-        c.setText(p, id, std::to_string(lo));
-    c.setCaret(p, id, caret);
+    const bool rewrite = v > hi || v < lo;
+    if (rewrite) {
+        c.setText(p, id, std::to_string(v > hi ? hi : lo));
+        c.setCaret(p, id, caret);
+    }
     c.setModified(p, id, false);
+    return rewrite;
+}
+
+// The radius: its maximum at once, its minimum when the user is done.
+void CPageRules::State::radius(ControlEvent ev) {
+    constexpr PageId P = PageId::GPS;
+    if (ev == ControlEvent::Changed) {
+        if (!c.modified(P, kRadius)) return;
+        boundNumber(P, kRadius, 8, 0, kRadiusMax, 1);
+        radiusPending = true;
+    } else if (ev == ControlEvent::FocusLost && radiusPending) {
+        boundNumber(P, kRadius, 8, kRadiusMin, kRadiusMax, 1);
+        radiusPending = false;
+    }
 }
 
 void CPageRules::State::decimalCoordinateEdited(const CoordinateEdits& e, Typing& t, int limit) {
@@ -383,11 +467,12 @@ void CPageRules::State::coordinatePartEdited(const CoordinateEdits& e, int chang
 }
 
 void CPageRules::State::gps(int id, ControlEvent ev) {
+    if (id == kRadius) {
+        radius(ev);
+        return;
+    }
     if (ev != ControlEvent::Changed) return;
     switch (id) {
-        case 1248:
-            boundNumber(PageId::GPS, id, 8, 300, 30000, 1);
-            break;
         case 1249:
             decimalCoordinateEdited(kLatitudeEdits, latitude, 90);
             break;
@@ -413,14 +498,24 @@ void CPageRules::State::gps(int id, ControlEvent ev) {
 
 void CPageRules::State::internet(int id, ControlEvent ev) {
     constexpr PageId P = PageId::Internet;
-    constexpr DurationParts atMax{.minutes = 30};
-    // A total under 15 s is let stand while the seconds are being typed.
-    if (id == 1261 && ev == ControlEvent::Changed) {
-        clampIfModified(kPacketPeriod, id, 1800, 15, atMax);
-    } else if (id == 1262 && ev == ControlEvent::Changed) {
-        clampIfModified(kPacketPeriod, id, 1800, 0, atMax);
-    } else if (id == 1262 && ev == ControlEvent::FocusLost) {
-        ClampDuration(c, kPacketPeriod, id, 1800, 15, atMax);
+    if (id == kServerHost && ev == ControlEvent::Changed && c.modified(P, id)) {
+        // The colon parts host from port in the stored text: a host takes none.
+        const std::u32string typed = text(P, id);
+        std::u32string host;
+        int caret = c.caret(P, id);
+        for (std::size_t i = 0; i < typed.size(); ++i) {
+            if (typed[i] != U':')
+                host.push_back(typed[i]);
+            else if (static_cast<int>(i) < caret)
+                --caret;
+        }
+        if (host.size() != typed.size()) {
+            setText(P, id, host);
+            c.setCaret(P, id, caret);
+        }
+        c.setModified(P, id, false);
+    } else if (id == kServerPort && ev == ControlEvent::Changed && c.modified(P, id)) {
+        boundNumber(P, id, 5, 0, kPortMax, 5);
     } else if (id == kAutoApnBox && ev == ControlEvent::Clicked) {
         if (c.checked(P, kAutoApnBox)) {
             for (int i = 0; i < 3; ++i)
@@ -444,11 +539,6 @@ void CPageRules::State::sensors(int id, ControlEvent ev) {
         c.setText(P, kSensitivity, std::to_string(8 - c.sliderPosition(P, kSlider)));
         return;
     }
-    if (ev == ControlEvent::FocusLost) {
-        // A total under 15 minutes is let stand while the minutes are typed.
-        if (id == 1283) ClampDuration(c, kIdleTime, id, 14400, 15, {.days = 10});
-        return;
-    }
     if (ev != ControlEvent::Changed) return;
     switch (id) {
         case kSensitivity: {
@@ -462,22 +552,14 @@ void CPageRules::State::sensors(int id, ControlEvent ev) {
             c.setModified(P, id, false);
             break;
         }
-        case 1280:
-        case 1281:
-            clampIfModified(kParkingTime, id, 240, 1, {.hours = 4});
+        case kTminEdit:
+        case kTmaxEdit: {
+            // Degrees Celsius, any sign and length: only what is no number goes.
+            if (!c.modified(P, id)) return;
+            keepSignedNumber(P, id, kWholeText);
+            c.setModified(P, id, false);
             break;
-        case 1284:
-        case 1282:
-            clampIfModified(kIdleTime, id, 14400, 15, {.days = 10});
-            break;
-        case 1283:
-            clampIfModified(kIdleTime, id, 14400, 0, {.days = 10});
-            break;
-        case 1264:
-        case 1265:
-        case 1266:
-            clampIfModified(kRelayOnTime, id, 14400, 1, {.hours = 4});
-            break;
+        }
         default:
             break;
     }
@@ -485,15 +567,29 @@ void CPageRules::State::sensors(int id, ControlEvent ev) {
 
 // --- Expert page -----------------------------------------------------------
 
+// Anything but a sign or a digit is taken out, wherever it was typed; the
+// caret stays where the typing was. Returns the text kept.
+std::u32string CPageRules::State::keepSignedNumber(PageId p, int id, int width) {
+    const std::u32string s = firstChars(firstLine(text(p, id)), width);
+    std::u32string kept;
+    int caret = c.caret(p, id);
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (isDigit(s[i]) || s[i] == U'+' || s[i] == U'-')
+            kept.push_back(s[i]);
+        else if (static_cast<int>(i) < caret)
+            --caret;
+    }
+    if (kept.size() != s.size()) {
+        setText(p, id, kept);
+        c.setCaret(p, id, caret);
+    }
+    return kept;
+}
+
 void CPageRules::State::boundSigned(int id, int width, long lo, long hi) {
     constexpr PageId P = PageId::Expert;
     if (!c.modified(P, id)) return;
-    const std::u32string s = firstChars(firstLine(text(P, id)), width);
-    // Anything but a sign or a digit is taken out, wherever it was typed.
-    std::u32string kept;
-    for (char32_t ch : s)
-        if (isDigit(ch) || ch == U'+' || ch == U'-') kept.push_back(ch);
-    if (kept.size() != s.size()) setText(P, id, kept);
+    const std::u32string kept = keepSignedNumber(P, id, width);
     const long v = signedNumber(kept);
     if (v > hi)
         c.setText(P, id, std::to_string(hi));
@@ -511,11 +607,7 @@ void CPageRules::State::expert(int id, ControlEvent ev) {
         case 1279:
         case 1280:
         case 1281:
-            boundNumber(PageId::Expert, id, 2, 1, 30, 2);
-            break;
-        case 1282:
-        case 1283:
-            clampIfModified(kWaitBeforeSleep, id, 1800, 300, {.minutes = 30});
+            if (c.modified(PageId::Expert, id)) boundNumber(PageId::Expert, id, 2, 1, 30, 2);
             break;
         case 1284:
             boundSigned(id, 3, -99, 99);

@@ -22,6 +22,16 @@ public:
     // A user action on a page control (PageId::Window is not handled here).
     void onControlEvent(PageId page, int id, ControlEvent event);
 
+    // Lower bounds wait until the user is done with an edit (the focus leaves
+    // it): typing 2500 into the radius must not turn into 300 at the "2".
+    // Write and Save are started from the toolbar, which takes no focus, so
+    // the window applies what is still pending itself before collecting.
+    void applyPendingBounds();
+    // Another configuration is on the pages: what the pages remembered of the
+    // one before (alarms put away by the period switch, APN texts put away by
+    // the automatic-APN switch, bounds still pending) belongs to that one.
+    void configShown();
+
 private:
     struct State;
     std::unique_ptr<State> state_;

@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr std::size_t kPhoneChars = 15;  // the field holds "+" and 15 characters
+
 // Unsigned 32-bit fields are shown as the unsigned number they hold.
 std::int64_t fieldValue(const DeviceConfig& image, Field f) {
     if (fieldInfo(f).type == FieldType::U32) return GetU32(image, f);
@@ -37,15 +39,19 @@ void showRadio(Controls& c, PageId page, const Binding& b, int value) {
 }
 
 void showDuration(Controls& c, const DurationGroup& g, std::uint16_t total) {
-    const DurationParts parts = splitDuration(total, g.unit);
-    // Units the page has no edit for are dropped from the display.
+    DurationParts parts = splitDuration(total, g.unit);
+    // A total that needs a unit the page has no edit for would come back
+    // wrapped (an hour and 40 s as 1:40); the group's largest value is the
+    // nearest the page can hold.
+    if ((g.days == 0 && parts.days != 0) || (g.hours == 0 && parts.hours != 0)) parts = g.atMax;
     if (g.days != 0) showNumber(c, g.page, g.days, parts.days);
     if (g.hours != 0) showNumber(c, g.page, g.hours, parts.hours);
     if (g.minutes != 0) showNumber(c, g.page, g.minutes, parts.minutes);
     if (g.seconds != 0) showNumber(c, g.page, g.seconds, parts.seconds);
 }
 
-void showBinding(Controls& c, PageId page, const Binding& b, const DeviceConfig& image) {
+void showBinding(Controls& c, PageId page, const Binding& b, const DeviceConfig& image,
+                 PageMemory& memory) {
     switch (b.way) {
         case BindWay::Check:
             showCheck(c, page, b.id, GetBit(image, b.field, b.bit));
@@ -61,13 +67,17 @@ void showBinding(Controls& c, PageId page, const Binding& b, const DeviceConfig&
             break;
         case BindWay::Phone: {
             // The field holds "+" and the digits; the edit holds the digits.
-            const std::string phone = GetText(image, b.field);
-            c.setText(page, b.id, phone.size() > 1 ? Cp1251ToUtf8(phone.substr(1)) : "");
+            // A number stored without its "+" keeps every character.
+            std::string phone = GetText(image, b.field);
+            if (!phone.empty() && phone.front() == '+') phone.erase(0, 1);
+            if (phone.size() > kPhoneChars) phone.resize(kPhoneChars);
+            c.setText(page, b.id, Cp1251ToUtf8(phone));
             break;
         }
         case BindWay::Combo:
+            memory.shownTimeZone = GetNumber(image, b.field);
             c.setEnabled(page, b.id, true);
-            c.setComboSelection(page, b.id, GetNumber(image, b.field) + b.offset);
+            c.setComboSelection(page, b.id, memory.shownTimeZone + b.offset);
             break;
         case BindWay::TimePicker: {
             const std::uint32_t v = GetU32(image, b.field);
@@ -86,8 +96,14 @@ void showBinding(Controls& c, PageId page, const Binding& b, const DeviceConfig&
     }
 }
 
+void showRows(Controls& c, PageId page, const DeviceConfig& image, PageMemory& memory) {
+    for (const Binding& b : bindingsOf(page).rows) showBinding(c, page, b, image, memory);
+}
+
+// Pages whose rows remember nothing.
 void showRows(Controls& c, PageId page, const DeviceConfig& image) {
-    for (const Binding& b : bindingsOf(page).rows) showBinding(c, page, b, image);
+    PageMemory unused;
+    showRows(c, page, image, unused);
 }
 
 // SMS: SysMode bit 0 / ModeFlags2 bit 4. Both set is no choice of the page.
@@ -130,10 +146,11 @@ void showCoordinateFormat(Controls& c, const DeviceConfig& image) {
     c.checkRadio(PageId::GPS, ids::kLinksYandex, ids::kLinksGeographic, button);
 }
 
-// "host:port"; a field without a colon is all host.
+// "host:port"; a field without a colon is all host. Split at the last colon,
+// so a host that holds one (an IPv6 address, say) comes back whole.
 void showMonitoringServer(Controls& c, const DeviceConfig& image) {
     const std::string server = GetText(image, Field::MonServerIP);
-    const auto colon = server.find(':');
+    const auto colon = server.rfind(':');
     const std::string host = server.substr(0, colon);
     const std::string port = colon == std::string::npos ? std::string() : server.substr(colon + 1);
     c.setText(PageId::Internet, ids::kServerHost, Cp1251ToUtf8(host));
@@ -161,8 +178,8 @@ void showPresetChoice(Controls& c, DeviceConfig& image, int editedModel) {
     showRows(c, PageId::Window, image);
 }
 
-void showMainPage(Controls& c, const DeviceConfig& image) {
-    showRows(c, PageId::Main, image);
+void showMainPage(Controls& c, const DeviceConfig& image, PageMemory& memory) {
+    showRows(c, PageId::Main, image, memory);
     showSmsNotification(c, image);
     showCallNotification(c, image);
 }
@@ -170,11 +187,11 @@ void showMainPage(Controls& c, const DeviceConfig& image) {
 void showWakePage(Controls& c, const DeviceConfig& image) {
     constexpr PageId page = PageId::Wake;
     showRows(c, page, image);
-    // Periodic wake-up is on when no alarm is active.
+    // Periodic wake-up is on when no alarm is active. The box stays enabled
+    // whatever the period, or a zero period could never be switched on again.
     showCheck(c, page, ids::kPeriodActive, GetU16(image, Field::WakeEnableFlags) == 0);
-    // After the check, so that a zero period leaves the box disabled.
     const bool period = GetU16(image, Field::WakeupPeriod) != 0;
-    for (int id : {ids::kPeriodDays, ids::kPeriodHours, ids::kPeriodMinutes, ids::kPeriodActive})
+    for (int id : {ids::kPeriodDays, ids::kPeriodHours, ids::kPeriodMinutes})
         c.setEnabled(page, id, period);
 }
 
@@ -206,9 +223,9 @@ void showExpertPage(Controls& c, const DeviceConfig& image) {
     showRows(c, PageId::Expert, image);
 }
 
-void showConfig(Controls& c, DeviceConfig& image, int editedModel) {
+void showConfig(Controls& c, DeviceConfig& image, int editedModel, PageMemory& memory) {
     showPresetChoice(c, image, editedModel);
-    showMainPage(c, image);
+    showMainPage(c, image, memory);
     showWakePage(c, image);
     showGpsPage(c, image);
     showInternetPage(c, image);

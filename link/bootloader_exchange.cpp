@@ -1,6 +1,7 @@
 #include "link/bootloader_exchange.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "link/status_texts.h"
 
@@ -70,6 +71,12 @@ void CBootloaderExchange::sendFrame(FrameKind kind) {
     lastFrame_ = kind;
     link_.write(frame_.data(), static_cast<std::uint8_t>(n));
     if (trace_) trace_({TraceEvent::FrameSent, {frame_.data(), static_cast<std::size_t>(n)}});
+    restartTick();
+}
+
+// A new 20 ms starts: what arrived before it does not make its tick heard.
+void CBootloaderExchange::restartTick() {
+    heard_ = false;
     owner_.armTick();
 }
 
@@ -77,6 +84,7 @@ int CBootloaderExchange::drainLink() {
     if (link_.available() <= 0) return 0;
     const int n = link_.fetch(ring_.data(), ringWrite_, kRingSize);
     if (n <= 0) return 0;
+    heard_ = true;
     pending_ += n;
     if (pending_ > kRingSize) {
         // The newest bytes have overwritten the oldest.
@@ -105,41 +113,48 @@ int CBootloaderExchange::bytesNeeded() const {
     return 1;
 }
 
+void CBootloaderExchange::onArrival() {
+    if (!running_) return;
+    drainLink();
+    // After the end the port waits for its closing tick; nothing is read.
+    if (!finished_) serve();
+}
+
 void CBootloaderExchange::onTick() {
     if (!running_) return;
-    const int fresh = drainLink();
+    drainLink();
     if (finished_) {
         // One tick after the end; whatever the tracker still says is of no use.
         endExchange(nullptr);
         return;
     }
-    if (pending_ >= bytesNeeded()) {
+    const bool heard = std::exchange(heard_, false);
+    serve();
+    if (!running_ || finished_) return;
+    if (heard) {
+        // Part of a block or of the Get answer, or an answer just handled.
         silentTicks_ = 0;
-        processAnswer();
-    } else if (fresh > 0) {
-        // The first part of a block or of the Get answer: wait for the rest.
-        silentTicks_ = 0;
-        owner_.armTick();
+        restartTick();
     } else {
         onSilentTick();
     }
 }
 
-void CBootloaderExchange::processAnswer() {
-    if (blockExpected_) {
-        blockExpected_ = false;
-        // Between blocks the tracker gets the usual second to answer: a cable
-        // with a slow USB bridge may well miss one 20 ms tick. The end of a
-        // Read is marked by finished_, not by silence.
-        takeBlock();
-        if (!running_) return;  // that was the last block of a Write's check
+// Handles, in order, every block and answer the ring holds in whole. Each
+// step consumes bytes or ends the exchange, so the loop ends.
+void CBootloaderExchange::serve() {
+    while (running_ && !finished_ && pending_ > 0 && pending_ >= bytesNeeded()) {
+        if (blockExpected_) {
+            blockExpected_ = false;
+            // Between blocks the tracker gets the usual second to answer: a
+            // cable with a slow USB bridge may well miss one 20 ms tick. The
+            // end of a Read is marked by finished_, not by silence.
+            takeBlock();
+        } else if (!handleAnswer()) {
+            return;
+        }
+        if (lastFrame_ != FrameKind::Get) answerSeen_ = true;
     }
-    if (!finished_ && pending_ > 0 && pending_ >= bytesNeeded()) {
-        if (!handleAnswer()) return;
-    } else {
-        owner_.armTick();
-    }
-    if (lastFrame_ != FrameKind::Get) answerSeen_ = true;
 }
 
 bool CBootloaderExchange::handleAnswer() {
@@ -153,6 +168,9 @@ bool CBootloaderExchange::handleAnswer() {
         consumeByte();
         return true;
     }
+    // A device that acknowledged the sync and then refuses for good is a
+    // tracker that answered: the exchange is broken off, not the port passed by.
+    if (answer == kNack && lastFrame_ != FrameKind::Sync) answerSeen_ = true;
     giveUp();
     return false;
 }
@@ -187,10 +205,7 @@ void CBootloaderExchange::onAck() {
             blockExpected_ = true;
             blockAddress_ += kBlockSize;
             // The next block's command goes out while this block's data arrives.
-            if (blockAddress_ < kEndAddress)
-                sendFrame(FrameKind::ReadCommand);
-            else
-                owner_.armTick();
+            if (blockAddress_ < kEndAddress) sendFrame(FrameKind::ReadCommand);
             break;
         case FrameKind::DataBlock:
             consumeByte();
@@ -235,7 +250,7 @@ void CBootloaderExchange::takeBlock() {
     if (blockAddress_ < kEndAddress) return;
     if (checkPhase_) {
         // Done; the port stays open until the next command's scan.
-        running_ = false;
+        halt();
         int differences = 0;
         for (std::size_t i = 0; i < kDeviceBlockSize; ++i)
             differences += checkBlock_[i] != writeImage.bytes[i];
@@ -244,7 +259,7 @@ void CBootloaderExchange::takeBlock() {
     }
     if (readRequested_) {
         readFinished();
-        finished_ = true;
+        finishAfterOneTick();
         return;
     }
     writePhase_ = true;
@@ -252,7 +267,13 @@ void CBootloaderExchange::takeBlock() {
     if (prepareWrite())
         sendFrame(FrameKind::Sync);
     else
-        finished_ = true;
+        finishAfterOneTick();
+}
+
+// The exchange has reached its end; the port closes one tick (20 ms) later.
+void CBootloaderExchange::finishAfterOneTick() {
+    finished_ = true;
+    restartTick();
 }
 
 // A tracker may acknowledge a block it did not store as sent: the Write is
@@ -266,7 +287,7 @@ void CBootloaderExchange::startCheck() {
 
 void CBootloaderExchange::onSilentTick() {
     if (++silentTicks_ < kSilenceLimit) {
-        owner_.armTick();
+        restartTick();
         return;
     }
     silentTicks_ = 0;
@@ -288,9 +309,15 @@ void CBootloaderExchange::endExchange(const char* failureText) {
     closeLink();
     portNumber_ = 1;
     answerSeen_ = false;
-    running_ = false;
+    halt();
     silentTicks_ = 0;
     if (failureText) show(failureText, ResultColour::Red);
+}
+
+// Nothing more to wait for: an armed tick would only find the engine idle.
+void CBootloaderExchange::halt() {
+    running_ = false;
+    owner_.cancelTick();
 }
 
 void CBootloaderExchange::consumeByte() {

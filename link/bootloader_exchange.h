@@ -1,6 +1,9 @@
-// One conversation with the tracker's serial bootloader, driven by a one-shot
-// 20 ms tick on the owner's thread, plus the Read, Write and Reset commands
-// that start it. No thread of its own and no locks; nothing allocates per tick.
+// One conversation with the tracker's serial bootloader, plus the Read, Write
+// and Reset commands that start it. It runs on the owner's thread, which calls
+// onArrival as soon as the link has received bytes (SerialLink's arrival
+// notify) and onTick when the one-shot 20 ms tick fires. Answers are handled
+// the moment they are in whole; the tick counts silence. No thread of its own
+// and no locks; nothing allocates per arrival or tick.
 #pragma once
 
 #include <array>
@@ -43,7 +46,14 @@ public:
     // password are taken as in every Write.
     void restoreDevice(const DeviceConfig& block, int model);
 
-    // The owner's 20 ms tick.
+    // Bytes arrived on the link: every answer now in whole is handled at once.
+    // A wake-up with nothing new does no harm.
+    void onArrival();
+    // The owner's one-shot 20 ms tick. While an exchange waits, the engine
+    // keeps it armed (each frame sent restarts it) and counts the ticks in
+    // which nothing arrived: 50 of them in a row, one second, end the wait.
+    // It also takes whatever bytes are waiting, so a link that never signals
+    // arrivals still works, one answer or more per tick.
     void onTick();
 
     void setTraceHook(std::function<void(const TraceEvent&)> hook);
@@ -68,18 +78,21 @@ private:
 
     // Engine.
     void sendFrame(FrameKind kind);
+    void restartTick();
     int drainLink();
     int bytesNeeded() const;
-    void processAnswer();
+    void serve();
     bool handleAnswer();
     void onAck();
     FrameKind retryFrame() const;
     void takeGetAnswer();
     void takeBlock();
     void startCheck();
+    void finishAfterOneTick();
     void onSilentTick();
     void giveUp();
     void endExchange(const char* failureText);
+    void halt();
     void consumeByte();
     void discardPending();
     void closeLink();
@@ -99,6 +112,8 @@ private:
     int blockAddress_ = 0;
     bool blockExpected_ = false;
     int silentTicks_ = 0;
+    // Bytes arrived since the tick was armed: it will not be a silent one.
+    bool heard_ = false;
     bool answerSeen_ = false;
     int portNumber_ = 1;
     bool readRequested_ = false;
@@ -110,7 +125,7 @@ private:
     bool restoring_ = false;
     int restoreModel_ = -1;
 
-    // An exchange is under way: ticks mean something only then.
+    // An exchange is under way: arrivals and ticks mean something only then.
     bool running_ = false;
     // The exchange reached its end (a Read's last block, or a refused Write):
     // the next tick closes the port whatever arrives.
@@ -118,7 +133,7 @@ private:
     // Refusals since the exchange last made progress.
     int refusals_ = 0;
 
-    // Status texts go out through one buffer reserved up front, so a tick that
-    // ends an exchange does not allocate.
+    // Status texts go out through one buffer reserved up front, so an arrival
+    // or a tick that ends an exchange does not allocate.
     std::string text_;
 };

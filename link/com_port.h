@@ -2,10 +2,10 @@
 // chosen at build time (POSIX termios, or Win32 overlapped I/O). COM n is the
 // n-th entry of the port list (link/port_list.h).
 //
-// While a port is open, a reader thread sleeps in the OS until bytes arrive
-// and appends them to a 4096-byte receive buffer (the surplus is dropped when
-// nobody drains it), and a writer thread sleeps until write() hands it a frame.
-// Everything else runs on the owner's thread.
+// While a port is open, a reader thread sleeps in the OS until bytes arrive,
+// appends them to a 4096-byte receive buffer (the surplus is dropped when
+// nobody drains it) and calls the arrival notify; a writer thread sleeps until
+// write() hands it a frame. Everything else runs on the owner's thread.
 #pragma once
 
 #include <memory>
@@ -34,10 +34,10 @@ class CCOMPort final : public SerialLink {
     int available() override;
     int fetch(std::uint8_t* ring, int& writeIndex, int ringSize) override;
     void write(const std::uint8_t* bytes, std::uint8_t length) override;
-#ifdef _WIN32
-    // The reader thread calls notify right after it added bytes.
+    // Set it while the port is closed (it is ignored while open): the reader
+    // thread calls the notify it was started with right after it added bytes,
+    // and no more once close() has returned.
     void setArrivalNotify(ArrivalNotify notify, void* context) override;
-#endif
 
     // The line went away under an open port (unplugged, hung up): the reader
     // has ended. The port stays open until close().

@@ -1,5 +1,6 @@
-// CCOMPort on POSIX: termios, a reader thread asleep in poll(), a writer
-// thread asleep on a condition variable, and a self-pipe that wakes both.
+// CCOMPort on POSIX: termios, a reader thread asleep in poll() that calls the
+// arrival notify after each append, a writer thread asleep on a condition
+// variable, and a self-pipe that wakes both to stop.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -54,6 +55,10 @@ struct CCOMPort::Backend {
     // the bytes on their way out.
     std::uint8_t inFlight[kTransmitBufferSize];
 
+    // Set only while closed, so before the reader starts; read only by it.
+    SerialLink::ArrivalNotify notify = nullptr;
+    void* notifyContext = nullptr;
+
     std::atomic<bool> lost{false};
     std::thread reader;
     std::thread writer;
@@ -61,7 +66,7 @@ struct CCOMPort::Backend {
     void readLoop();
     void writeLoop();
     void send(const std::uint8_t* bytes, int length);
-    void append(const std::uint8_t* bytes, int length);
+    int append(const std::uint8_t* bytes, int length);
     bool startThreads();
     void stopThreads();
     void release();
@@ -81,7 +86,8 @@ void CCOMPort::Backend::readLoop() {
         if (events & POLLNVAL) break;
         const ssize_t n = ::read(fd, chunk, sizeof chunk);
         if (n > 0) {
-            append(chunk, static_cast<int>(n));
+            // Outside the lock: the owner may drain the moment it wakes.
+            if (append(chunk, static_cast<int>(n)) > 0 && notify) notify(notifyContext);
             continue;
         }
         if (n < 0 && (errno == EINTR || (errno == EAGAIN && !(events & (POLLHUP | POLLERR)))))
@@ -93,11 +99,13 @@ void CCOMPort::Backend::readLoop() {
     lost = true;
 }
 
-void CCOMPort::Backend::append(const std::uint8_t* bytes, int length) {
+// Returns how many bytes were kept.
+int CCOMPort::Backend::append(const std::uint8_t* bytes, int length) {
     std::lock_guard lock(rxMutex);
     const int kept = std::min(length, kReceiveBufferSize - rxCount);
     std::memcpy(rx + rxCount, bytes, static_cast<std::size_t>(kept));
     rxCount += kept;
+    return kept;
 }
 
 void CCOMPort::Backend::writeLoop() {
@@ -294,6 +302,12 @@ void CCOMPort::write(const std::uint8_t* bytes, std::uint8_t length) {
         b.txLength += length;
     }
     b.txReady.notify_one();
+}
+
+void CCOMPort::setArrivalNotify(ArrivalNotify notify, void* context) {
+    if (!closed_) return;
+    backend_->notify = notify;
+    backend_->notifyContext = context;
 }
 
 bool CCOMPort::lineLost() const {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -21,8 +22,6 @@ constexpr int kTransmitBufferSize = 4096;
 constexpr int kReadChunk = 1024;
 constexpr DWORD kDriverQueueSize = 2000;
 
-// A manual-reset event for an overlapped record, created signalled: a record
-// whose event is already set is never waited on by mistake.
 HANDLE newEvent(bool manualReset, bool signalled) {
     return ::CreateEventW(nullptr, manualReset, signalled, nullptr);
 }
@@ -32,10 +31,21 @@ void closeHandle(HANDLE& h) {
     h = nullptr;
 }
 
+// Windows gives a COM port to one handle at a time, Wine does not: a named
+// object per port keeps out a second link of this tool there too.
+std::string lockName(const std::string& device) {
+    std::string name = "Local\\QuelterConfiguratorPort.";
+    for (char c : device) {
+        name += c == '\\' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return name;
+}
+
 }  // namespace
 
 struct CCOMPort::Backend {
     HANDLE port = INVALID_HANDLE_VALUE;
+    HANDLE portLock = nullptr;
     // Set once close() wants both threads gone.
     HANDLE stop = nullptr;
     // Set by write() when a frame waits for the writer.
@@ -64,9 +74,9 @@ struct CCOMPort::Backend {
     std::thread writer;
 
     void readLoop();
-    bool drainDriverQueue(OVERLAPPED& ov);
     void writeLoop();
     bool finish(OVERLAPPED& ov, DWORD& transferred);
+    bool stopping() const;
     void append(const std::uint8_t* bytes, int length);
     bool startThreads();
     void stopThreads();
@@ -87,67 +97,42 @@ bool CCOMPort::Backend::finish(OVERLAPPED& ov, DWORD& transferred) {
     return ::GetOverlappedResult(port, &ov, &transferred, FALSE) != 0;
 }
 
+bool CCOMPort::Backend::stopping() const {
+    return ::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0;
+}
+
+// With nothing queued the reader sleeps in a read of one byte, which the
+// driver completes when a byte arrives; then it reads what the driver has
+// queued, which completes at once.
 void CCOMPort::Backend::readLoop() {
     OVERLAPPED ov{};
     ov.hEvent = newEvent(true, true);
-    if (!ov.hEvent || !::SetCommMask(port, EV_RXCHAR)) {
-        closeHandle(ov.hEvent);
-        lost = true;
-        return;
-    }
-    for (;;) {
-        // What is already queued first: a wait only reports characters that
-        // arrive while nobody is reading.
-        if (!drainDriverQueue(ov)) break;
-        DWORD mask = 0;
-        DWORD unused = 0;
-        ::ResetEvent(ov.hEvent);
-        if (!::WaitCommEvent(port, &mask, &ov)) {
-            if (::GetLastError() != ERROR_IO_PENDING) {
-                lost = true;  // the device went away
-                break;
-            }
-            if (!finish(ov, unused)) {
-                if (::WaitForSingleObject(stop, 0) != WAIT_OBJECT_0) lost = true;
-                break;
-            }
-        }
-        if (::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) break;
-    }
-    closeHandle(ov.hEvent);
-}
-
-// Moves every byte in the driver's input queue into the receive buffer; false
-// when the reader must end (close, or the device failed).
-bool CCOMPort::Backend::drainDriverQueue(OVERLAPPED& ov) {
     std::uint8_t chunk[kReadChunk];
-    for (;;) {
-        DWORD errors = 0;
-        COMSTAT status{};
+    while (ov.hEvent) {
         // Line errors (parity, framing, overrun) are cleared and ignored: the
         // bytes the driver still delivers are passed on.
-        if (!::ClearCommError(port, &errors, &status)) {
-            lost = true;
-            return false;
-        }
-        if (status.cbInQue == 0) return true;
-        const DWORD want = std::min<DWORD>(status.cbInQue, sizeof chunk);
+        DWORD errors = 0;
+        COMSTAT status{};
+        ::ClearCommError(port, &errors, &status);
+        const DWORD want = std::clamp<DWORD>(status.cbInQue, 1, sizeof chunk);
         DWORD got = 0;
         ::ResetEvent(ov.hEvent);
-        // With the read time-outs set at open, the read returns at once.
-        if (!::ReadFile(port, chunk, want, &got, &ov)) {
-            if (::GetLastError() != ERROR_IO_PENDING) {
-                lost = true;
-                return false;
-            }
-            if (!finish(ov, got)) {
-                if (::WaitForSingleObject(stop, 0) != WAIT_OBJECT_0) lost = true;
-                return false;
-            }
+        bool done = ::ReadFile(port, chunk, want, &got, &ov) != 0;
+        DWORD error = done ? 0 : ::GetLastError();
+        if (error == ERROR_IO_PENDING) {
+            done = finish(ov, got);
+            error = done ? 0 : ::GetLastError();
         }
-        if (got == 0) return true;
-        append(chunk, static_cast<int>(got));
+        if (stopping()) break;
+        if (got > 0) append(chunk, static_cast<int>(got));
+        // A driver that aborts reads on a line error wants it cleared; any
+        // other failure means the device went away.
+        if (!done && error != ERROR_OPERATION_ABORTED) {
+            lost = true;
+            break;
+        }
     }
+    closeHandle(ov.hEvent);
 }
 
 void CCOMPort::Backend::append(const std::uint8_t* bytes, int length) {
@@ -181,8 +166,7 @@ void CCOMPort::Backend::writeLoop() {
         // A write the line does not take within the write time-out ends
         // there; nothing is reported.
         if (!::WriteFile(port, inFlight, static_cast<DWORD>(length), &sent, &ov) &&
-            ::GetLastError() == ERROR_IO_PENDING && !finish(ov, sent) &&
-            ::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0)
+            ::GetLastError() == ERROR_IO_PENDING && !finish(ov, sent) && stopping())
             break;
     }
     closeHandle(ov.hEvent);
@@ -216,12 +200,15 @@ void CCOMPort::Backend::stopThreads() {
     closeHandle(frameReady);
 }
 
-// Gives back the line settings open() changed, and the handle.
+// Gives back the line settings open() changed, the handle and the lock.
 void CCOMPort::Backend::release() {
-    if (settingsChanged) ::SetCommState(port, &saved);
-    ::CloseHandle(port);
+    if (port != INVALID_HANDLE_VALUE) {
+        if (settingsChanged) ::SetCommState(port, &saved);
+        ::CloseHandle(port);
+    }
     port = INVALID_HANDLE_VALUE;
     settingsChanged = false;
+    closeHandle(portLock);
 }
 
 CCOMPort::CCOMPort() : backend_(std::make_unique<Backend>()) {}
@@ -247,14 +234,27 @@ int CCOMPort::open(int portNumber, int baud) {
     // No sharing: a port that another program (or another link) holds fails
     // here, as does one that does not exist.
     const std::string device = comDevicePath(name);
+    b.portLock = ::CreateEventA(nullptr, TRUE, FALSE, lockName(device).c_str());
+    if (!b.portLock || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        b.release();
+        return 1;
+    }
     b.port = ::CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_FLAG_OVERLAPPED, nullptr);
-    if (b.port == INVALID_HANDLE_VALUE) return 1;
+    if (b.port == INVALID_HANDLE_VALUE) {
+        b.release();
+        return 1;
+    }
 
     b.saved.DCBlength = sizeof(DCB);
     if (!::GetCommState(b.port, &b.saved)) {
         b.release();
         return 2;
+    }
+    // A speed of 0 would hang the line up.
+    if (baud <= 0) {
+        b.release();
+        return 3;
     }
     // Only speed and framing change; flow control, DTR/RTS handling and the
     // special characters stay as the port had them. Windows knows only binary
@@ -272,9 +272,10 @@ int CCOMPort::open(int portNumber, int baud) {
     }
     b.settingsChanged = true;
 
-    // A read returns at once with what has arrived; a write gets a second.
+    // No read time-outs: a read ends when it has the bytes it asked for, and
+    // the reader asks only for bytes already queued, or for the next one
+    // while it sleeps. A write gets a second.
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = MAXDWORD;
     timeouts.WriteTotalTimeoutConstant = kWriteTimeoutMs;
     if (!::SetCommTimeouts(b.port, &timeouts)) {
         b.release();

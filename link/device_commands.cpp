@@ -56,13 +56,14 @@ void CBootloaderExchange::scanPorts() {
     discardPending();
     blockExpected_ = false;
     silentTicks_ = 0;
+    heard_ = false;
     refusals_ = 0;
     finished_ = false;
 
     while (portNumber_ < kPortLimit && link_.open(portNumber_, kBaudRate) != 0) ++portNumber_;
     if (portNumber_ >= kPortLimit) {
         portNumber_ = 1;
-        running_ = false;
+        halt();
         show(kTextNoConnection, ResultColour::Red);
         return;
     }

@@ -25,7 +25,8 @@ public:
     // the owner has shown why.
     virtual bool backUpBlock(const DeviceConfig& block, int model) = 0;
     // One-shot 20 ms tick that ends in CBootloaderExchange::onTick on the
-    // owner's thread; arming while armed restarts the 20 ms.
+    // owner's thread; arming while armed restarts the 20 ms. The owner also
+    // calls onArrival, on that thread, whenever the link signals bytes.
     virtual void armTick() = 0;
     virtual void cancelTick() = 0;
 };

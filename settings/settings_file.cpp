@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <iterator>
 #include <limits>
 
@@ -168,6 +169,18 @@ void WriteIniNumber(CSettingsFile& store, std::string_view section, std::string_
     store.SetValue(section, key, std::string_view(text, static_cast<std::size_t>(end - text)));
 }
 
+std::string OpenedModelKeptText(int editedModel) {
+    char hex[8];
+    const char* name = modelName(editedModel);
+    if (!name) {
+        std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned>(editedModel) & 0xFFu);
+        name = hex;
+    }
+    char text[128];
+    std::snprintf(text, sizeof text, kSettingsOpenedModelKeptFormat, name);
+    return text;
+}
+
 SettingsOutcome SaveSettingsFile(const std::string& path, const DeviceConfig& working,
                                  int editedModel) {
     CSettingsFile store;
@@ -184,6 +197,7 @@ SettingsOutcome LoadSettings(const std::string& path, DeviceConfig& working, int
         store.FindSection(kSettingsSection) == nullptr)
         return {false, kSettingsOpenFailedText, ResultColour::Red};
 
+    bool modelKept = false;
     for (const SettingsKey& k : kKeys) {
         switch (k.kind) {
             case KeyKind::Number:
@@ -193,9 +207,14 @@ SettingsOutcome LoadSettings(const std::string& path, DeviceConfig& working, int
                 ReadIniText(store, kSettingsSection, k.key, fieldBytes(working, k.field),
                             fieldInfo(k.field).width);
                 break;
-            case KeyKind::Model:
-                editedModel = ReadIniNumber(store, kSettingsSection, k.key);
+            case KeyKind::Model: {
+                const std::int32_t model = ReadIniNumber(store, kSettingsSection, k.key);
+                if (modelName(model))
+                    editedModel = model;
+                else
+                    modelKept = true;
                 break;
+            }
         }
         if (k.field == Field::LastCmd) {
             if (presetChoice) {
@@ -205,5 +224,6 @@ SettingsOutcome LoadSettings(const std::string& path, DeviceConfig& working, int
             }
         }
     }
+    if (modelKept) return {true, OpenedModelKeptText(editedModel), ResultColour::Yellow};
     return {true, kSettingsOpenedText, ResultColour::Green};
 }

@@ -24,6 +24,10 @@ inline constexpr const char* kSettingsSavedText = "Настройки успеш
 inline constexpr const char* kSettingsSaveFailedText = "Ошибка сохранения настроек";
 inline constexpr const char* kSettingsOpenedText = "Файл открыт успешно";
 inline constexpr const char* kSettingsOpenFailedText = "Ошибка загрузки файла";
+// A file without a usable model: the model being edited is kept and named.
+inline constexpr const char* kSettingsOpenedModelKeptFormat =
+    "Файл открыт без известной модели, оставлена %s";
+std::string OpenedModelKeptText(int editedModel);
 
 // Model is the configuration's model id ("BootVersion"), which has no field in
 // the image.
@@ -60,10 +64,13 @@ void FillSettingsStore(CSettingsFile& store, const DeviceConfig& working, int ed
 using PresetChoiceHook = std::function<void(DeviceConfig& image, int modelBeingEdited)>;
 
 // Reads the keys into `working` and the file's model into `editedModel`; a
-// missing key reads as 0 or empty text. A file that cannot be read, is not a
-// regular file, is larger than kSettingsFileMaxBytes or has no settings
-// section changes nothing and does not call the hook. Without a
-// hook, only the LastCmd rule of the preset choice is applied.
+// missing key reads as 0 or empty text. A file whose model is missing or none
+// of the three keeps `editedModel` and says so on yellow: a model the tool
+// knows nothing of would make every later Write refuse the tracker. A file
+// that cannot be read, is not a regular file, is larger than
+// kSettingsFileMaxBytes or has no settings section changes nothing and does
+// not call the hook. Without a hook, only the LastCmd rule of the preset
+// choice is applied.
 SettingsOutcome LoadSettings(const std::string& path, DeviceConfig& working, int& editedModel,
                              const PresetChoiceHook& presetChoice);
 

@@ -1,5 +1,8 @@
 #include "editor/qt/gps_qconfig_dlg.h"
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <QAbstractButton>
 #include <QDir>
 #include <QFile>
@@ -143,6 +146,7 @@ CGPS_QConfigDlg::CGPS_QConfigDlg(std::unique_ptr<SerialLink> own, SerialLink* bo
 
     editor_ = std::make_unique<CConfigEditor>(controls_, *this, link_);
     controls_.setSink(editor_.get());
+    watchArrivals();
     editor_->startUp();
 }
 
@@ -150,7 +154,35 @@ CGPS_QConfigDlg::~CGPS_QConfigDlg() {
     tick_.stop();
     // Focus changes while the widgets go must not reach a destroyed editor.
     controls_.setSink(nullptr);
+    // The editor closes the port, so its reader thread is gone before the
+    // notify and the eventfd go.
     editor_.reset();
+    link_.setArrivalNotify(nullptr, nullptr);
+    arrivalNotifier_.reset();
+    if (arrivalFd_ >= 0) ::close(arrivalFd_);
+}
+
+void CGPS_QConfigDlg::watchArrivals() {
+    arrivalFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    // Without it the window still works, on its tick alone.
+    if (arrivalFd_ < 0) return;
+    arrivalNotifier_ = std::make_unique<QSocketNotifier>(arrivalFd_, QSocketNotifier::Read);
+    connect(arrivalNotifier_.get(), &QSocketNotifier::activated, this,
+            &CGPS_QConfigDlg::onArrivalSignalled);
+    link_.setArrivalNotify(&CGPS_QConfigDlg::signalArrival, &arrivalFd_);
+}
+
+void CGPS_QConfigDlg::signalArrival(void* eventFd) {
+    const std::uint64_t one = 1;
+    // A full counter is already readable; nothing else can fail here.
+    if (::write(*static_cast<const int*>(eventFd), &one, sizeof one) < 0) return;
+}
+
+void CGPS_QConfigDlg::onArrivalSignalled() {
+    std::uint64_t count = 0;
+    // Resets the counter: every arrival signalled so far is handled now.
+    if (::read(arrivalFd_, &count, sizeof count) < 0) return;
+    editor_->onArrival();
 }
 
 void CGPS_QConfigDlg::buildMenus() {
@@ -289,6 +321,8 @@ void CGPS_QConfigDlg::buildStatusLine(QStatusBar* statusBar) {
         resultWidth = std::max(resultWidth, fm.horizontalAdvance(QString::fromUtf8(text)) + 6);
     const QString checkFailed = QString::asprintf(kTextCheckFailedFormat, int(kDeviceBlockSize));
     resultWidth = std::max(resultWidth, fm.horizontalAdvance(checkFailed) + 6);
+    const QString modelKept = QString::fromStdString(OpenedModelKeptText(kModelRQ30));
+    resultWidth = std::max(resultWidth, fm.horizontalAdvance(modelKept) + 6);
 
     for (int i = 0; i < 3; ++i) {
         panes_[i] = new StatusPane(statusBar);
@@ -311,7 +345,7 @@ void CGPS_QConfigDlg::showResult(const std::string& text, ResultColour colour) {
     panes_[1]->setText(QString::fromStdString(text));
     // A reason naming a path may be longer than the pane.
     panes_[1]->setToolTip(QString::fromStdString(text));
-    panes_[1]->setBackground(rgb(colour == ResultColour::Green ? kResultGreenRgb : kResultRedRgb));
+    panes_[1]->setBackground(rgb(resultRgb(colour)));
 }
 
 void CGPS_QConfigDlg::showVersion(const std::string& text) {

@@ -1,10 +1,11 @@
 // The configurator's window: menu, toolbar with the model drop-down, the
 // preset buttons, the logo, the six pages and the three-pane status line. It
-// adds no rules of its own: every command, user edit and tick goes to the
-// CConfigEditor, which calls back through WindowShell.
+// adds no rules of its own: every command, user edit, arrival and tick goes to
+// the CConfigEditor, which calls back through WindowShell.
 #pragma once
 
 #include <QDialog>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QToolButton>
 #include <functional>
@@ -66,6 +67,7 @@ class CGPS_QConfigDlg : public QDialog, public WindowShell {
     ModelDropButton* modelDropButton() const { return modelDrop_; }
     QTabWidget* tabs() const { return tabs_; }
     bool tickArmed() const { return tick_.isActive(); }
+    const QTimer& tickTimer() const { return tick_; }
 
   public slots:
     void onOpenSettings();
@@ -86,6 +88,11 @@ class CGPS_QConfigDlg : public QDialog, public WindowShell {
     void buildToolbar(QToolBar* toolbar);
     QWidget* buildPresetRow();
     void buildStatusLine(QStatusBar* statusBar);
+    void watchArrivals();
+    void onArrivalSignalled();
+    // The link's arrival notify, on its reader thread; the context is the
+    // eventfd that the notifier watches.
+    static void signalArrival(void* eventFd);
 
     // Declared in the order they must be made; destroyed the other way round:
     // the editor (which closes an open port) before the link.
@@ -94,6 +101,10 @@ class CGPS_QConfigDlg : public QDialog, public WindowShell {
     QtControls controls_;
     std::unique_ptr<CConfigEditor> editor_;
     QTimer tick_;
+    // Written by the port's reader thread, read here through the notifier:
+    // arrivals wake the window's thread at once, and many become one wake-up.
+    int arrivalFd_ = -1;
+    std::unique_ptr<QSocketNotifier> arrivalNotifier_;
     FileChooser chooseFile_;
 
     QTabWidget* tabs_ = nullptr;

@@ -50,9 +50,10 @@ QWidget* PageBuilder::control(int id) {
             w = button;
             break;
         }
-        case ControlKind::ComboBox: {
+        case ControlKind::ComboBox:
+        case ControlKind::DropDownList: {
             auto* combo = new QComboBox;
-            combo->setEditable(true);
+            combo->setEditable(entry->kind == ControlKind::ComboBox);
             combo->setMaxVisibleItems(12);
             // The time-zone names are long: the field shows a good part of
             // one, the open list shows them whole.

@@ -100,16 +100,18 @@ void QtControls::bind(PageId page, int id, ControlKind kind, QWidget* widget) {
         edit->installEventFilter(this);
         byObject_[edit] = k;
     } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
-        combo->setEditable(true);
-        // Typed text stays typed text: no completion, nothing added to the list.
-        combo->setInsertPolicy(QComboBox::NoInsert);
-        combo->setCompleter(nullptr);
-        QLineEdit* edit = combo->lineEdit();
-        b.rules = new EditRules(false, edit);
-        b.rules->acceptProgramText(edit->text());
-        edit->setValidator(b.rules);
-        connect(edit, &QLineEdit::textEdited, this,
-                [this, page, id] { send(page, id, ControlEvent::Changed); });
+        // A drop-down list offers its items only; a combo box takes typing too.
+        combo->setEditable(kind == ControlKind::ComboBox);
+        if (QLineEdit* edit = combo->lineEdit()) {
+            // Typed text stays typed text: no completion, nothing added to the list.
+            combo->setInsertPolicy(QComboBox::NoInsert);
+            combo->setCompleter(nullptr);
+            b.rules = new EditRules(false, edit);
+            b.rules->acceptProgramText(edit->text());
+            edit->setValidator(b.rules);
+            connect(edit, &QLineEdit::textEdited, this,
+                    [this, page, id] { send(page, id, ControlEvent::Changed); });
+        }
         connect(combo, &QComboBox::activated, this,
                 [this, page, id] { send(page, id, ControlEvent::Selected); });
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
@@ -165,6 +167,7 @@ std::string QtControls::text(PageId page, int id) const {
     if (!b) return {};
     if (QLineEdit* edit = lineEdit(b)) return edit->text().toStdString();
     QWidget* w = b->widget.data();
+    if (auto* list = qobject_cast<QComboBox*>(w)) return list->currentText().toStdString();
     if (auto* button = qobject_cast<QAbstractButton*>(w)) return button->text().toStdString();
     if (auto* label = qobject_cast<QLabel*>(w)) return label->text().toStdString();
     if (auto* box = qobject_cast<QGroupBox*>(w)) return box->title().toStdString();
@@ -256,13 +259,14 @@ void QtControls::addComboItem(PageId page, int id, std::string_view utf8) {
     // Adding the first item would select it; an empty list's selection stays
     // none, as the page logic expects.
     const int selection = comboSelection(page, id);
-    const QString shown = combo->lineEdit()->text();
-    programWrite(b->rules, combo->lineEdit(), [&] {
+    QLineEdit* edit = combo->lineEdit();
+    const QString shown = edit ? edit->text() : QString();
+    programWrite(b->rules, edit, [&] {
         QSignalBlocker quiet(combo);
         combo->addItem(fromUtf8(utf8));
         if (selection < 0) {
             combo->setCurrentIndex(-1);
-            combo->lineEdit()->setText(shown);
+            if (edit) edit->setText(shown);
         }
     });
 }
@@ -278,6 +282,7 @@ int QtControls::comboSelection(PageId page, int id) const {
     auto* combo = b ? qobject_cast<QComboBox*>(b->widget.data()) : nullptr;
     if (!combo) return -1;
     const int current = combo->currentIndex();
+    if (!combo->lineEdit()) return current;
     const QString typed = combo->lineEdit()->text();
     if (current >= 0 && combo->itemText(current) == typed) return current;
     // The user typed over the selection: it is the item spelt so, if any.
@@ -289,13 +294,15 @@ void QtControls::setComboSelection(PageId page, int id, int index) {
     auto* combo = b ? qobject_cast<QComboBox*>(b->widget.data()) : nullptr;
     if (!combo) return;
     const int to = index >= 0 && index < combo->count() ? index : -1;
-    programWrite(b->rules, combo->lineEdit(), [&] {
+    QLineEdit* edit = combo->lineEdit();
+    programWrite(b->rules, edit, [&] {
         QSignalBlocker quiet(combo);
         combo->setCurrentIndex(to);
+        if (!edit) return;
         // setCurrentIndex keeps a typed text when the index is unchanged.
-        combo->lineEdit()->setText(to >= 0 ? combo->itemText(to) : QString());
+        edit->setText(to >= 0 ? combo->itemText(to) : QString());
         // A long item shows from its beginning, as a selected item does.
-        combo->lineEdit()->setCursorPosition(0);
+        edit->setCursorPosition(0);
     });
 }
 

@@ -69,7 +69,8 @@ class QtControls : public QObject, public Controls {
     void setSink(ControlEventSink* sink) { sink_ = sink; }
 
     // Binds a widget: QLineEdit (Edit, DigitsEdit, SignedEdit), QCheckBox,
-    // QRadioButton, editable QComboBox, QTimeEdit, QSlider, QLabel or QGroupBox.
+    // QRadioButton, QComboBox (ComboBox: editable; DropDownList: not),
+    // QTimeEdit, QSlider, QLabel or QGroupBox.
     // The widget's object name becomes the id, so tests can find it.
     void bind(PageId page, int id, ControlKind kind, QWidget* widget);
     QWidget* widget(PageId page, int id) const;

@@ -322,6 +322,34 @@ TEST_F(CliTest, ResetWithTheMatchingModelWritesTheFactoryConfiguration) {
     EXPECT_EQ("*100#", GetText(after, Field::USSDReq));  // the tracker's own
 }
 
+// A settings file that names no model is written for the model given, or for
+// the one the window starts with; it never makes every tracker incompatible.
+TEST_F(CliTest, AFileWithoutAModelIsWrittenForTheModelGiven) {
+    writeFile(dir / "block", trackerBlock());
+    Simulator sim({"--model", "RQ10", "--block", (dir / "block").string(), "--save",
+                   (dir / "after").string()});
+    writeFile(dir / "no-model.ini",
+              "[GPS Quelter Config file]\r\nMainPhone.PhoneNum=+70000000002\r\nSpeed=60\r\n");
+
+    const CliRun kept =
+        runCli({"write", (dir / "no-model.ini").string(), "--port", sim.path()}, dir / "kept");
+    EXPECT_EQ(2, kept.exitCode) << kept.err;
+    EXPECT_NE(std::string::npos, kept.err.find("Файл открыт без известной модели, оставлена RQ30"));
+    EXPECT_NE(std::string::npos, kept.err.find("Несовместимое устройство"));
+
+    const CliRun given =
+        runCli({"write", (dir / "no-model.ini").string(), "--model", "RQ10", "--port", sim.path()},
+               dir / "given");
+    ASSERT_EQ(0, given.exitCode) << given.err;
+    EXPECT_NE(std::string::npos,
+              given.err.find("Файл открыт без известной модели, оставлена RQ10"));
+    EXPECT_NE(std::string::npos, given.err.find("Параметры записаны успешно"));
+    sim.stop();
+    const DeviceConfig after = hostImage(readFile(dir / "after"));
+    EXPECT_EQ("+70000000002", GetText(after, Field::MainPhone));
+    EXPECT_EQ(60, GetU8(after, Field::Speed));
+}
+
 TEST_F(CliTest, FailuresEndWithTheirExitStatus) {
     // No tracker on the only port scanned.
     CliRun none = runCli({"read", "--port", (dir / "no-such-port").string()}, dir / "none");
@@ -354,6 +382,14 @@ TEST_F(CliTest, FailuresEndWithTheirExitStatus) {
         runCli({"write", (dir / "ok.ini").string(), "--port", silent.path()}, dir / "stop");
     EXPECT_EQ(3, stopped.exitCode) << stopped.err;
     EXPECT_NE(std::string::npos, stopped.err.find("Обмен с GPS Quelter прерван"));
+
+    // A tracker that acknowledges the sync but refuses every Get: it answered,
+    // so the exchange is broken off rather than the tracker reported missing.
+    Simulator refusing({"--refuse", "get:1:1000"});
+    CliRun refused = runCli({"read", "--port", refusing.path()}, dir / "refused");
+    EXPECT_EQ(3, refused.exitCode) << refused.err;
+    EXPECT_NE(std::string::npos, refused.err.find("Обмен с GPS Quelter прерван"));
+    EXPECT_EQ(std::string::npos, refused.err.find("Подключения GPS Quelter")) << refused.err;
 
     for (const std::vector<std::string>& wrong : {std::vector<std::string>{"write"},
                                                   {"reset", "--model", "RQ40"},

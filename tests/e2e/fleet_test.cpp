@@ -163,9 +163,20 @@ TEST_F(FleetTest, JsonGivesOneObjectPerTracker) {
                    "\",\"model\":null,\"model_id\":null,\"result\":\"Подключения GPS Quelter к "
                    "ПК не обнаружено\",\"exit\":1,\"elapsed_ms\":[0-9]+\\}\n")))
         << none.out;
+}
 
-    // The settings file would go where the JSON goes.
-    EXPECT_EQ(64, runCli({"read", "--json", "--port", sim.path()}, dir / "usage").exitCode);
+TEST_F(FleetTest, OptionsThatDoNotFitTheCommandAreUsageErrors) {
+    for (const std::vector<std::string>& wrong : {
+             std::vector<std::string>{"diff"},
+             {"read", "--json"},                 // the settings file would go where the JSON goes
+             {"read", "--all"},                  // one file per tracker needs a folder
+             {"write", "a.ini", "-o", "b.ini"},  // once wrote b.ini to the tracker
+             {"diff", "a.ini", "-o", "b.ini"},
+         }) {
+        const CliRun r = runCli(wrong, dir / "usage");
+        EXPECT_EQ(64, r.exitCode) << wrong.back();
+        EXPECT_EQ("", r.out);
+    }
 }
 
 TEST_F(FleetTest, AllRunsOneExchangePerPortAndFailsIfAnyTrackerFails) {
@@ -218,12 +229,22 @@ TEST_F(FleetTest, AllRunsOneExchangePerPortAndFailsIfAnyTrackerFails) {
     // Only the trackers that succeeded count: no tracker at all is exit 1.
     EXPECT_EQ(1, runCli({"reset", "--all", "--port", nowhere}, dir / "none").exitCode);
     ports = {"--port", sims[0]->path(), "--port", nowhere, "--port", sims[2]->path()};
+    const CliRun same =
+        runCli(withPorts({"diff", (dir / "rq30.ini").string(), "--all"}), dir / "d");
+    EXPECT_EQ(0, same.exitCode) << same.err;  // the write above reached both
+    EXPECT_EQ("", same.out);
+    writeFile(dir / "rq30.ini", "[GPS Quelter Config file]\r\nBootVersion=17\r\nSpeed=43\r\n");
+    const CliRun diff =
+        runCli(withPorts({"diff", (dir / "rq30.ini").string(), "--all"}), dir / "d8");
+    EXPECT_EQ(8, diff.exitCode) << diff.err;
+    EXPECT_EQ(sims[0]->path() + "\tSpeed\t42\t43\n" + sims[2]->path() + "\tSpeed\t42\t43\n",
+              diff.out);
     EXPECT_EQ(
         0, runCli(withPorts({"write", (dir / "rq30.ini").string(), "--all"}), dir / "ok").exitCode);
 
     for (auto& sim : sims) sim->stop();
-    EXPECT_EQ(42, GetU8(hostImage(readFile(dir / "after0")), Field::Speed));
-    EXPECT_EQ(42, GetU8(hostImage(readFile(dir / "after2")), Field::Speed));
+    EXPECT_EQ(43, GetU8(hostImage(readFile(dir / "after0")), Field::Speed));
+    EXPECT_EQ(43, GetU8(hostImage(readFile(dir / "after2")), Field::Speed));
     EXPECT_EQ(block, readFile(dir / "after1"));
 }
 

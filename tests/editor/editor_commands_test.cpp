@@ -40,14 +40,18 @@ TEST_F(EditorTest, StartUpShowsTheDefaultsInStepWithTheWorkingImage) {
     EXPECT_EQ(0, std::memcmp(working().bytes, defaults.bytes, kConfigSize));
 }
 
-TEST_F(EditorTest, PresetReplacesUncollectedEditsWithTheWorkingImage) {
+// A preset changes its own fields and leaves the pages the rest, typed or not.
+TEST_F(EditorTest, PresetKeepsWhatTheUserTyped) {
     SetText(working(), Field::MainPhone, "+79160001122");
     controls.userType(kMain, 1031, "70000000000");
+    controls.userReplaceText(kNet, 1261, "9");  // the preset's own field
     controls.userClick(kWindow, 1993);
-    EXPECT_EQ(text(kMain, 1031), "79160001122");
+    EXPECT_EQ(text(kMain, 1031), "70000000000");
+    EXPECT_EQ(GetText(working(), Field::MainPhone), "+70000000000");
     EXPECT_EQ(GetU8(working(), Field::LastCmd), 2);
     EXPECT_EQ(preset(), 1993);
     // Guard's own values are on the pages.
+    EXPECT_EQ(text(kNet, 1261), "2");
     EXPECT_TRUE(controls.checked(kSensors, 1277));
     EXPECT_EQ(controls.checkedRadio(kMain, 2010, 2012), 2011);
 }
@@ -58,7 +62,8 @@ TEST_F(EditorTest, TrackerEnablesAdaptiveTrackAndSwitchesThePeriodOff) {
     EXPECT_TRUE(controls.enabled(kNet, 1237));
     EXPECT_TRUE(controls.checked(kNet, 1237));
     EXPECT_TRUE(controls.checked(kWake, 1228));
-    for (int id : {1228, 1229, 1230, 1231}) EXPECT_FALSE(controls.enabled(kWake, id)) << id;
+    EXPECT_TRUE(controls.enabled(kWake, 1228));
+    for (int id : {1229, 1230, 1231}) EXPECT_FALSE(controls.enabled(kWake, id)) << id;
 
     controls.userClick(kWindow, 1992);
     EXPECT_EQ(preset(), 1992);
@@ -88,29 +93,120 @@ TEST_F(EditorTest, ModelsWithoutTrackerModeCannotChooseTracker) {
     EXPECT_EQ(preset(), 1991);
 }
 
-TEST_F(EditorTest, ModelMenuSetsTheModelAndShowsTheImageAgain) {
+TEST_F(EditorTest, ModelMenuKeepsWhatTheUserTyped) {
+    controls.userType(kMain, 1034, "typed");
+    controls.userReplaceText(PageId::GPS, 1248, "25");  // a bound still pending
+    const DeviceConfig before = working();
+    // Dismissed, or the model already edited: nothing changes at all.
+    for (int chosen : {0, kModelRQ30}) {
+        shell.modelTexts.clear();
+        editor.chooseModel(chosen);
+        EXPECT_EQ(editor.editedModel(), kModelRQ30) << chosen;
+        EXPECT_TRUE(shell.modelTexts.empty()) << chosen;
+        EXPECT_EQ(text(kMain, 1034), "typed") << chosen;
+        EXPECT_EQ(text(PageId::GPS, 1248), "25") << chosen;
+        EXPECT_EQ(0, std::memcmp(working().bytes, before.bytes, kConfigSize)) << chosen;
+    }
+
     struct Case {
-        int chosen, model;
-        const char* buttonText;  // nullptr: the button keeps its text
+        int model;
+        const char* buttonText;
         bool tracker;
     } cases[] = {
-        {kModelRQ10, kModelRQ10, "RQ10", false},
-        {kModelRQ20, kModelRQ20, "RQ20", false},
-        {0, kModelRQ20, nullptr, false},  // dismissed
-        {kModelRQ30, kModelRQ30, "RQ30", true},
+        {kModelRQ10, "RQ10", false},
+        {kModelRQ20, "RQ20", false},
+        {kModelRQ30, "RQ30", true},
     };
     for (const Case& k : cases) {
         shell.modelTexts.clear();
-        controls.userType(kMain, 1034, "typed");
-        editor.chooseModel(k.chosen);
-        EXPECT_EQ(editor.editedModel(), k.model) << k.chosen;
-        if (k.buttonText)
-            EXPECT_EQ(shell.modelTexts, std::vector<std::string>{k.buttonText});
-        else
-            EXPECT_TRUE(shell.modelTexts.empty());
+        editor.chooseModel(k.model);
+        EXPECT_EQ(editor.editedModel(), k.model);
+        EXPECT_EQ(shell.modelTexts, std::vector<std::string>{k.buttonText});
         EXPECT_EQ(controls.enabled(kWindow, 1995), k.tracker);
-        EXPECT_EQ(text(kMain, 1034), "") << "the pages are shown again";
+        EXPECT_EQ(text(kMain, 1034), "typed") << k.buttonText;
+        EXPECT_EQ(GetText(working(), Field::QuelterName), "typed") << k.buttonText;
     }
+    EXPECT_EQ(text(PageId::GPS, 1248), "300");  // the user was done with it
+}
+
+// Lower bounds wait for the user to leave the edit; Write and Save, started
+// from the toolbar that takes no focus, apply what is still pending.
+TEST_F(EditorTest, TypedValuesPassThroughSmallNumbersAndAreBoundedWhenCollected) {
+    controls.userReplaceText(PageId::GPS, 1248, "2500");
+    controls.userReplaceText(kExpert, 1282, "10");
+    controls.userFocusOut(kExpert, 1282);
+    controls.userReplaceText(kNet, 1261, "0");
+    controls.userReplaceText(kNet, 1262, "5");
+    controls.userReplaceText(kSensors, 1281, "0");
+    controls.userReplaceText(kSensors, 1280, "0");
+    EXPECT_EQ(text(PageId::GPS, 1248), "2500");
+    EXPECT_EQ(text(kExpert, 1282), "10");
+    EXPECT_EQ(text(kNet, 1262), "5");
+
+    editor.beginSave();
+    EXPECT_EQ(GetU32(working(), Field::ZoneDistance), 2500u);
+    EXPECT_EQ(GetU16(working(), Field::NoSleepTimer), 600);
+    EXPECT_EQ(GetU16(working(), Field::GPRSTimer), 15);
+    EXPECT_EQ(GetU16(working(), Field::ParkTimer), 1);
+    EXPECT_EQ(text(kNet, 1262), "15");
+    EXPECT_EQ(text(kSensors, 1281), "1");
+}
+
+// Values a configuration brings are not the user's typing: a bound pending
+// from before it was shown does not touch them.
+TEST_F(EditorTest, ShowingAConfigurationDropsBoundsStillPending) {
+    controls.userReplaceText(PageId::GPS, 1248, "25");
+    SetU32(working(), Field::ZoneDistance, 100);  // as a tracker may hold it
+    editor.showConfig();
+    controls.userFocusOut(PageId::GPS, 1248);
+    editor.collectPages();
+    EXPECT_EQ(text(PageId::GPS, 1248), "100");
+    EXPECT_EQ(GetU32(working(), Field::ZoneDistance), 100u);
+}
+
+// What the period switch and the automatic-APN switch put away belongs to
+// the configuration on screen.
+TEST_F(EditorTest, PageMemoriesAreForgottenWhenAnotherConfigurationIsShown) {
+    SetU16(working(), Field::WakeEnableFlags, 0x0005);  // alarms 1 and 3
+    SetU16(working(), Field::WakeupPeriod, 60);
+    editor.showConfig();
+    controls.userClick(kWake, 1228);            // puts alarms 1 and 3 away
+    ASSERT_TRUE(controls.checked(kNet, 1264));  // the defaults have no APN
+    controls.userClick(kNet, 1264);
+    controls.userType(kNet, 1251, "internet");
+    controls.userClick(kNet, 1264);  // automatic APN on: puts "internet" away
+
+    // Another configuration: no alarm active, an automatic APN whose login
+    // and password are set all the same.
+    SetU16(working(), Field::WakeEnableFlags, 0);
+    SetText(working(), Field::ApnAddress, "");
+    SetText(working(), Field::ApnLogin, "user");
+    SetText(working(), Field::ApnPassword, "secret");
+    editor.showConfig();
+    controls.userClick(kWake, 1228);  // period off: no alarm of the earlier one
+    for (int id : {1202, 1220, 1221}) EXPECT_FALSE(controls.checked(kWake, id)) << id;
+    controls.userClick(kNet, 1264);   // automatic APN off: the texts as shown
+    EXPECT_EQ(text(kNet, 1251), "");  // not "internet"
+    EXPECT_EQ(text(kNet, 1252), "user");
+    EXPECT_EQ(text(kNet, 1253), "secret");
+    editor.collectPages();
+    EXPECT_EQ(GetText(working(), Field::ApnLogin), "user");
+}
+
+// With no period and no alarm (the Tracker and Wait modes) the period box is
+// still there to be switched, and switching it on opens the period to typing.
+TEST_F(EditorTest, AZeroPeriodCanBeSwitchedOnAgain) {
+    controls.userClick(kWindow, 1995);
+    EXPECT_TRUE(controls.enabled(kWake, 1228));
+    controls.userClick(kWake, 1202);  // an alarm on: the period box goes off
+    EXPECT_FALSE(controls.checked(kWake, 1228));
+    controls.userClick(kWake, 1228);
+    EXPECT_TRUE(controls.checked(kWake, 1228));
+    EXPECT_FALSE(controls.checked(kWake, 1202));
+    controls.userReplaceText(kWake, 1230, "6");
+    editor.collectPages();
+    EXPECT_EQ(GetU16(working(), Field::WakeupPeriod), 360);
+    EXPECT_EQ(GetU16(working(), Field::WakeEnableFlags), 0);
 }
 
 TEST_F(EditorTest, PageEventsReachThePageRules) {
@@ -199,12 +295,20 @@ TEST_F(SettingsFileTest, OpenAppliesTheModelRuleBeforeAndAfterTheFilesModel) {
     }
 }
 
-TEST_F(SettingsFileTest, OpenOfAnUnknownModelKeepsTheButtonText) {
-    writeFile("[GPS Quelter Config file]\r\nBootVersion=66\r\n");
-    shell.modelTexts.clear();
-    EXPECT_TRUE(editor.openSettingsFrom(path));
-    EXPECT_EQ(editor.editedModel(), 66);
-    EXPECT_TRUE(shell.modelTexts.empty());
+// A file naming no model the tool knows is opened for the model being edited:
+// its fields load, the model and its button stay, and the result says so.
+TEST_F(SettingsFileTest, OpenOfAFileWithoutAUsableModelKeepsTheEditedModel) {
+    for (const char* boot : {"", "BootVersion=66\r\n", "BootVersion=0\r\n"}) {
+        editor.chooseModel(kModelRQ10);
+        shell.modelTexts.clear();
+        writeFile(std::string("[GPS Quelter Config file]\r\nSpeed=77\r\n") + boot);
+        EXPECT_TRUE(editor.openSettingsFrom(path)) << boot;
+        EXPECT_EQ(editor.editedModel(), kModelRQ10) << boot;
+        EXPECT_TRUE(shell.modelTexts.empty()) << boot;
+        EXPECT_EQ(shell.result, "Файл открыт без известной модели, оставлена RQ10") << boot;
+        EXPECT_EQ(shell.resultColour, ResultColour::Yellow) << boot;
+        EXPECT_EQ(text(kSensors, 1286), "77") << boot;
+    }
 }
 
 TEST_F(SettingsFileTest, FailedOrCancelledCommandsSayRedAndChangeNothingMore) {

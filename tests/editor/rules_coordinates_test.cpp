@@ -16,17 +16,32 @@ class CoordinatesTest : public RulesTest {
     }
 };
 
-TEST_F(CoordinatesTest, RadiusIsBoundedAtEveryKeystrokeWithTheCaretAfterTheFirstDigit) {
-    type(GPS, 1248, "7");
-    EXPECT_EQ(c.text(GPS, 1248), "300");
+// The maximum holds at every keystroke, the minimum once the user is done:
+// a radius typed digit by digit passes through numbers below it.
+TEST_F(CoordinatesTest, RadiusMaximumHoldsWhileTypingAndMinimumWhenTheFocusLeaves) {
+    type(GPS, 1248, "2500");
+    EXPECT_EQ(c.text(GPS, 1248), "2500");
+    EXPECT_EQ(c.caret(GPS, 1248), 4);
+    c.userFocusOut(GPS, 1248);
+    EXPECT_EQ(c.text(GPS, 1248), "2500");
+
+    retype(GPS, 1248, "45000");
+    EXPECT_EQ(c.text(GPS, 1248), "30000");
     EXPECT_EQ(c.caret(GPS, 1248), 1);
-    c.userType(GPS, 1248, "5");  // lands after the first digit
-    EXPECT_EQ(c.text(GPS, 1248), "3500");
-    type(GPS, 1248, "00");
-    EXPECT_EQ(c.text(GPS, 1248), "30000");  // 350000, then 3000000 after the "3"
+
+    retype(GPS, 1248, "25");
+    EXPECT_EQ(c.text(GPS, 1248), "25");
+    c.userFocusOut(GPS, 1248);
+    EXPECT_EQ(c.text(GPS, 1248), "300");
     retype(GPS, 1248, "");
+    c.userFocusOut(GPS, 1248);
     EXPECT_EQ(c.text(GPS, 1248), "300");
     EXPECT_FALSE(c.modified(GPS, 1248));
+
+    // A value the user did not touch is not the user's to bound.
+    c.setText(GPS, 1248, "100");
+    c.userFocusOut(GPS, 1248);
+    EXPECT_EQ(c.text(GPS, 1248), "100");
 }
 
 TEST_F(CoordinatesTest, PointFollowsTheWholeDegreesAndPartsFollowTheDecimal) {
@@ -112,11 +127,11 @@ TEST_F(CoordinatesTest, LargestDegreeLeavesNoMinutes) {
     expectLongitude("180.000000", "180", "0", "0");
 }
 
-TEST_F(CoordinatesTest, DegreesTakeOnlyTheirLeadingDigits) {
-    type(GPS, 1251, "-5");  // the degrees edit takes any character
-    expectLatitude("0.000000", "-5", "", "");
-    retype(GPS, 1251, "5x");
-    expectLatitude("5.000000", "5x", "", "");
+TEST_F(CoordinatesTest, DegreesTakeDigitsOnly) {
+    type(GPS, 1251, "-5x");
+    expectLatitude("5.000000", "5", "", "");
+    type(GPS, 1252, "1a2");
+    expectLongitude("12.000000", "12", "", "");
 }
 
 TEST_F(CoordinatesTest, LatitudeAndLongitudeKeepTheirOwnTypingState) {

@@ -170,10 +170,29 @@ TEST_F(RulesTest, PacketPeriodLowerBoundWaitsForTheSecondsToLoseFocus) {
     c.userFocusOut(Net, 1262);
     expectTexts(Net, {{1261, "0"}, {1262, "15"}});
 
+    // The minutes too wait for the focus to leave.
     retype(Net, 1262, "10");
-    retype(Net, 1261, "0");  // a change of the minutes bounds at once
+    retype(Net, 1261, "0");
+    expectTexts(Net, {{1261, "0"}, {1262, "10"}});
+    c.userFocusOut(Net, 1261);
     expectTexts(Net, {{1261, "0"}, {1262, "15"}});
     EXPECT_EQ(c.caret(Net, 1261), 1);
+}
+
+TEST_F(RulesTest, ServerHostTakesNoColonAndPortStaysAPort) {
+    type(Net, 1250, "gps:example.org");
+    EXPECT_EQ(c.text(Net, 1250), "gpsexample.org");
+    c.setCaret(Net, 1250, 3);
+    c.userType(Net, 1250, ":.");
+    EXPECT_EQ(c.text(Net, 1250), "gps.example.org");
+    EXPECT_EQ(c.caret(Net, 1250), 4);
+
+    type(Net, 1254, "65535");
+    EXPECT_EQ(c.text(Net, 1254), "65535");
+    retype(Net, 1254, "70000");
+    EXPECT_EQ(c.text(Net, 1254), "65535");
+    retype(Net, 1254, "0");
+    EXPECT_EQ(c.text(Net, 1254), "0");
 }
 
 TEST_F(RulesTest, AutomaticApnEmptiesLocksAndGivesTheTextsBack) {
@@ -226,38 +245,45 @@ TEST_F(RulesTest, SensitivityEditAndSliderFollowEachOther) {
     EXPECT_EQ(c.text(Sens, 1278), "1");
 }
 
-TEST_F(RulesTest, SensorDurationsAreBoundedWhileTyping) {
+// Maxima while typing, minima when the focus leaves an edit of the group
+// the user changed.
+TEST_F(RulesTest, SensorDurationsAreBoundedAboveWhileTypingAndBelowWhenLeft) {
     type(Sens, 1280, "5");
     expectTexts(Sens, {{1280, "4"}, {1281, "0"}});
     retype(Sens, 1280, "0");
+    expectTexts(Sens, {{1280, "0"}, {1281, "0"}});
+    c.userFocusOut(Sens, 1280);
     expectTexts(Sens, {{1280, "0"}, {1281, "1"}});
 
     type(Sens, 1284, "12");
     expectTexts(Sens, {{1284, "10"}, {1282, "0"}, {1283, "0"}});
     retype(Sens, 1284, "0");
-    expectTexts(Sens, {{1284, "0"}, {1282, "0"}, {1283, "15"}});
-    retype(Sens, 1283, "9");  // typing the minutes: let stand
+    retype(Sens, 1283, "9");
     expectTexts(Sens, {{1284, "0"}, {1282, "0"}, {1283, "9"}});
     c.userFocusOut(Sens, 1283);
     expectTexts(Sens, {{1284, "0"}, {1282, "0"}, {1283, "15"}});
-    c.userFocusOut(Sens, 1282);  // only the minutes edit bounds on focus loss
-    retype(Sens, 1283, "9");
-    c.userFocusOut(Sens, 1282);
+    c.setText(Sens, 1283, "9");  // as showing a configuration writes it
+    c.userFocusOut(Sens, 1283);
     EXPECT_EQ(c.text(Sens, 1283), "9");
 
     type(Sens, 1264, "5");
     expectTexts(Sens, {{1264, "4"}, {1265, "0"}, {1266, "0"}});
     retype(Sens, 1264, "0");
+    c.userFocusOut(Sens, 1264);
     expectTexts(Sens, {{1264, "0"}, {1265, "0"}, {1266, "1"}});
     retype(Sens, 1266, "75");
     expectTexts(Sens, {{1264, "0"}, {1265, "0"}, {1266, "59"}});
 }
 
-TEST_F(RulesTest, TemperatureThresholdsAndSpeedAreNotBounded) {
+TEST_F(RulesTest, TemperatureThresholdsTakeSignedNumbersAndNothingIsBounded) {
     type(Sens, 1274, "-1234567");
-    type(Sens, 1273, "abc");
+    type(Sens, 1273, "abc-4x0");
     type(Sens, 1286, "99999");
-    expectTexts(Sens, {{1274, "-1234567"}, {1273, "abc"}, {1286, "99999"}});
+    expectTexts(Sens, {{1274, "-1234567"}, {1273, "-40"}, {1286, "99999"}});
+    c.setCaret(Sens, 1273, 1);
+    c.userType(Sens, 1273, "y1");
+    EXPECT_EQ(c.text(Sens, 1273), "-140");
+    EXPECT_EQ(c.caret(Sens, 1273), 2);
 }
 
 // --- Expert page ------------------------------------------------------------
@@ -276,7 +302,12 @@ TEST_F(RulesTest, LockOutTimesStayWithinOneToThirtyMinutes) {
 }
 
 TEST_F(RulesTest, WaitBeforeSleepStaysWithinFiveToThirtyMinutes) {
-    type(Exp, 1282, "2");
+    c.setText(Exp, 1283, "0");
+    type(Exp, 1282, "10");  // passes 1 minute on the way
+    expectTexts(Exp, {{1282, "10"}, {1283, "0"}});
+    retype(Exp, 1282, "2");
+    expectTexts(Exp, {{1282, "2"}, {1283, "0"}});
+    c.userFocusOut(Exp, 1282);
     expectTexts(Exp, {{1282, "5"}, {1283, "0"}});
     retype(Exp, 1282, "31");
     expectTexts(Exp, {{1282, "30"}, {1283, "0"}});
@@ -284,6 +315,7 @@ TEST_F(RulesTest, WaitBeforeSleepStaysWithinFiveToThirtyMinutes) {
     retype(Exp, 1283, "75");
     expectTexts(Exp, {{1282, "6"}, {1283, "59"}});
     retype(Exp, 1282, "4");  // 4 min 59 s
+    c.userFocusOut(Exp, 1282);
     expectTexts(Exp, {{1282, "5"}, {1283, "0"}});
 }
 

@@ -109,6 +109,53 @@ TEST_F(PagesTest, EveryCarriedFieldSurvivesAndEverythingElseIsDropped) {
     expectSameBytes(collect(), want);
 }
 
+// Read a tracker and write it straight back: stored values the pages cannot
+// show as they are still come back as they were, or as the nearest value the
+// page can hold, never wrapped or corrupted.
+TEST_F(PagesTest, ShowThenCollectKeepsWhatThePagesCannotShowAsItIs) {
+    struct TextCase {
+        Field field;
+        const char* stored;
+        const char* collected;
+    } texts[] = {
+        {Field::MainPhone, "79161234567", "+79161234567"},  // stored without "+"
+        {Field::ExtPhone3, "89161234567", "+89161234567"},
+        {Field::MonServerIP, "fe80::1:11203", "fe80::1:11203"},  // a host with colons
+        {Field::MonServerIP, "a:b:c", "a:b:c"},
+    };
+    for (const TextCase& k : texts) {
+        loadDefaults(image);
+        SetText(image, k.field, k.stored);
+        show();
+        EXPECT_EQ(GetText(collect(), k.field), k.collected) << k.stored;
+    }
+
+    struct NumberCase {
+        Field field;
+        std::int32_t stored, collected;
+    } numbers[] = {
+        // Longer than the edits can hold: the group's maximum, not the rest.
+        {Field::GPRSTimer, 3700, 1800},
+        {Field::ParkTimer, 1440, 240},
+        {Field::ParkTimer, 65535, 240},
+        {Field::NoSleepTimer, 3600, 1800},
+        {Field::GPRSTimer, 3599, 3599},  // held by the edits: as it was
+        {Field::ParkTimer, 1439, 1439},
+        // Time zones the list has no item for.
+        {Field::GMTOffset, -13, -13},
+        {Field::GMTOffset, 14, 14},
+        {Field::GMTOffset, -128, -128},
+        {Field::GMTOffset, 13, 13},
+    };
+    for (const NumberCase& k : numbers) {
+        loadDefaults(image);
+        SetNumber(image, k.field, k.stored);
+        show();
+        EXPECT_EQ(GetNumber(collect(), k.field), k.collected)
+            << fieldInfo(k.field).name << " " << k.stored;
+    }
+}
+
 TEST_F(PagesTest, ARepeatedShowAndCollectNeverDriftsACoordinate) {
     // Values whose six-decimal text times 1e6 falls just below the integer
     // in binary floating point.
@@ -243,7 +290,7 @@ TEST_F(PagesTest, ChoicesFromRadioGroupsPickersAndTheTimeZoneList) {
     EXPECT_EQ(GetU8(got, Field::Lang), 0);
     EXPECT_EQ(GetU8(got, Field::TempMode), 0);
     EXPECT_EQ(GetU8(got, Field::InpActiveLevel), 0);
-    EXPECT_EQ(GetI8(got, Field::GMTOffset), -13);
+    EXPECT_EQ(GetI8(got, Field::GMTOffset), 0);  // the time zone shown, not an offset of -13
     // SMS and call on every wake-up, Yandex links.
     EXPECT_EQ(GetU8(got, Field::SysMode) & 0x09, 0x09);
     EXPECT_EQ(GetU8(got, Field::ModeFlags2) & 0x11, 0x00);

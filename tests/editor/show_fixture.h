@@ -24,16 +24,17 @@ class PagesTest : public ::testing::Test {
     // Every id the binding uses must be a control of its page.
     void TearDown() override { EXPECT_EQ(c.unknownAccesses(), 0); }
 
-    void show(int model = kModelRQ30) { showConfig(c, image, model); }
+    void show(int model = kModelRQ30) { showConfig(c, image, model, memory); }
     DeviceConfig collect() const {
         DeviceConfig out;
-        collectPages(c, out);
+        collectPages(c, memory, out);
         return out;
     }
     std::string text(PageId page, int id) const { return c.text(page, id); }
 
     MemoryControls c;
     CPageRules rules{c};
+    PageMemory memory;
     DeviceConfig image{};
 };
 

@@ -9,7 +9,7 @@ namespace {
 constexpr PageId kMain = PageId::Main, kWake = PageId::Wake, kGps = PageId::GPS,
                  kNet = PageId::Internet, kSensors = PageId::Sensors, kExpert = PageId::Expert;
 
-TEST_F(PagesTest, MonitoringServerIsSplitAtTheFirstColon) {
+TEST_F(PagesTest, MonitoringServerIsSplitAtTheLastColon) {
     struct Case {
         const char* field;
         const char* host;
@@ -18,7 +18,7 @@ TEST_F(PagesTest, MonitoringServerIsSplitAtTheFirstColon) {
         {"monitoring.gpsquelter.ru:11203", "monitoring.gpsquelter.ru", "11203"},
         {"192.168.1.20", "192.168.1.20", ""},
         {":11203", "", "11203"},
-        {"host:80:90", "host", "80:90"},
+        {"fe80::1:11203", "fe80::1", "11203"},  // a host may hold colons
         {"", "", ""},
         // 32 bytes without a terminator: nothing past the field is read.
         {"abcdefghijklmnopqrstuvwxyz:12345", "abcdefghijklmnopqrstuvwxyz", "12345"},
@@ -65,7 +65,9 @@ TEST_F(PagesTest, CoordinatesShowMagnitudesAndTheHemisphere) {
     }
 }
 
-TEST_F(PagesTest, DurationsShowOnlyThePartsThePageHasEditsFor) {
+// A total the edits cannot hold whole shows the group's largest value rather
+// than the remainder within the unit the page leaves out.
+TEST_F(PagesTest, DurationsShowWhatTheEditsCanHold) {
     struct Case {
         Field field;
         std::uint16_t value;
@@ -75,12 +77,14 @@ TEST_F(PagesTest, DurationsShowOnlyThePartsThePageHasEditsFor) {
     } cases[] = {
         {Field::WakeupPeriod, 1500, kWake, {1229, 1230, 1231}, {"1", "1", "0"}},
         {Field::WakeupPeriod, 28800, kWake, {1229, 1230, 1231}, {"20", "0", "0"}},
-        {Field::GPRSTimer, 3700, kNet, {1261, 1262}, {"1", "40"}},  // the hour is dropped
+        {Field::GPRSTimer, 3700, kNet, {1261, 1262}, {"30", "0"}},
+        {Field::GPRSTimer, 3599, kNet, {1261, 1262}, {"59", "59"}},  // above 30:00, still held
         {Field::GPRSTimer, 120, kNet, {1261, 1262}, {"2", "0"}},
         {Field::StayTimer, 360, kSensors, {1284, 1282, 1283}, {"0", "6", "0"}},
-        {Field::ParkTimer, 1500, kSensors, {1280, 1281}, {"1", "0"}},  // the day is dropped
+        {Field::ParkTimer, 1440, kSensors, {1280, 1281}, {"4", "0"}},
+        {Field::ParkTimer, 1439, kSensors, {1280, 1281}, {"23", "59"}},
         {Field::RelayPulseLen, 3725, kSensors, {1264, 1265, 1266}, {"1", "2", "5"}},
-        {Field::NoSleepTimer, 3900, kExpert, {1282, 1283}, {"5", "0"}},
+        {Field::NoSleepTimer, 3900, kExpert, {1282, 1283}, {"30", "0"}},
     };
     for (const Case& k : cases) {
         loadDefaults(image);
@@ -101,7 +105,8 @@ TEST_F(PagesTest, TheRelayEditsCarryRelayPulseLenNotTempPulse) {
     EXPECT_EQ(text(kSensors, 1266), "10");
 }
 
-TEST_F(PagesTest, ZeroPeriodDisablesThePeriodGroupEvenWithTheBoxChecked) {
+// The period box itself stays enabled, so a zero period can be switched on.
+TEST_F(PagesTest, ZeroPeriodDisablesThePeriodEditsButNotTheBox) {
     SetU16(image, Field::WakeupPeriod, 0);
     SetU16(image, Field::WakeEnableFlags, 0);
     show();
@@ -110,7 +115,7 @@ TEST_F(PagesTest, ZeroPeriodDisablesThePeriodGroupEvenWithTheBoxChecked) {
         EXPECT_FALSE(c.enabled(kWake, id));
     }
     EXPECT_TRUE(c.checked(kWake, 1228));
-    EXPECT_FALSE(c.enabled(kWake, 1228));
+    EXPECT_TRUE(c.enabled(kWake, 1228));
 
     SetU16(image, Field::WakeupPeriod, 15);
     SetU16(image, Field::WakeEnableFlags, 0x0004);
@@ -244,16 +249,18 @@ TEST_F(PagesTest, InvalidAlarmTimesKeepThePickersTime) {
     EXPECT_EQ(c.time(kWake, 1215), (TimeOfDay{22, 30}));
 }
 
-TEST_F(PagesTest, PhonesAreShownWithoutTheirFirstByte) {
+TEST_F(PagesTest, PhonesAreShownWithoutTheirPlus) {
     SetText(image, Field::MainPhone, "+79161234567");
-    SetText(image, Field::ExtPhone8, "89161234567");       // no "+": the 8 is lost
+    SetText(image, Field::ExtPhone8, "89161234567");       // no "+": every digit shown
     SetText(image, Field::ExtPhone9, "+123456789012345");  // full width, no terminator
     SetText(image, Field::ExtPhone1, "+");
+    SetText(image, Field::ExtPhone2, "1234567890123456");  // no "+", full width
     show();
     EXPECT_EQ(text(kMain, 1031), "79161234567");
-    EXPECT_EQ(text(kMain, 1041), "9161234567");
+    EXPECT_EQ(text(kMain, 1041), "89161234567");
     EXPECT_EQ(text(kMain, 1040), "123456789012345");
     EXPECT_EQ(text(kMain, 1032), "");
+    EXPECT_EQ(text(kMain, 1033), "123456789012345");
 }
 
 TEST_F(PagesTest, TextFieldsAreShownAsUnicode) {

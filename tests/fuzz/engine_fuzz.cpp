@@ -11,7 +11,8 @@
 //
 // Input: one byte of set-up, then chunks. Set-up bits 0-1 pick the command
 // (Read, Write, Reset, Read), bits 2-3 how many ports open (1 to 4), bits 4-5
-// the model being edited (RQ30, RQ10, RQ20, 0x42). A chunk is a byte h and
+// the model being edited (RQ30, RQ10, RQ20, 0x42); with bit 6 set the owner
+// hands each arrival to the engine before the tick. A chunk is a byte h and
 // h & 0x7F bytes that arrive; when h has bit 7 set the next chunk arrives
 // before the same tick, otherwise a tick follows. After the last chunk the
 // line is silent.
@@ -167,9 +168,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // between two of those at most 50 silent ticks pass.
     const long bound = 51L * (2L * static_cast<long>(size) + openPorts + 2);
     long ticks = 0;
+    const bool arrivals = (setup & 0x40) != 0;
     while (owner.armed && ticks <= bound) {
         owner.armed = false;
         link.arrive();
+        if (arrivals) engine.onArrival();
         engine.onTick();
         ++ticks;
         check(tailIsZero(engine.readImage) && tailIsZero(engine.workingImage) &&

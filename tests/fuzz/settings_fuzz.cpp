@@ -24,21 +24,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Fields a settings file leaves alone; every byte outside a field, too.
-constexpr Field kNotCarried[] = {
-    Field::DevicePassword, Field::KeptBlock256,  Field::KeptBlock320,   Field::KeptByte359,
-    Field::KeptWord362,    Field::KeptWord366,   Field::AlarmLockInput, Field::AlarmLockPower,
-    Field::AlarmLockZone,  Field::AlarmLockTemp, Field::AlarmLockShock, Field::FirmwareVersion,
-    Field::Reserved1008,   Field::HostTail,
-};
-
+// The bytes of the fields the file carries: Open may write those alone.
 struct Carried {
     bool byte[kConfigSize] = {};
     Carried() {
-        for (const FieldInfo& fi : fieldTable())
-            if (std::find(std::begin(kNotCarried), std::end(kNotCarried), fi.field) ==
-                std::end(kNotCarried))
-                std::fill_n(byte + fi.offset, fi.width, true);
+        for (const SettingsKey& k : settingsKeys()) {
+            if (k.kind == SettingsKeyKind::Model) continue;
+            const FieldInfo& fi = fieldInfo(k.field);
+            std::fill_n(byte + fi.offset, fi.width, true);
+        }
     }
 };
 

@@ -5,6 +5,7 @@
 // simulated tracker behind a pseudo-terminal.
 #include <QAction>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <memory>
@@ -86,6 +87,19 @@ class DeviceExchangeTest : public QObject {
         // The model without the Tracker mode: its preset is not offered.
         QVERIFY(!window->controls().enabled(PageId::Window, 1995));
         QTRY_VERIFY_WITH_TIMEOUT(!window->tickArmed(), kExchangeMs);
+    }
+
+    // The window runs an exchange on the link's arrivals; its tick is left to
+    // count silence and to close a Read's port after its end.
+    void exchangeRunsOnArrivals() {
+        start(0x11);
+        QSignalSpy ticks(&window->tickTimer(), &QTimer::timeout);
+        press(32786);
+        QTRY_COMPARE_WITH_TIMEOUT(result(), QString("Параметры прочитаны успешно"), kExchangeMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!window->tickArmed(), kExchangeMs);
+        // On ticks alone a Read takes some forty; on arrivals it takes one,
+        // and a busy machine may add a few.
+        QVERIFY2(ticks.count() < 20, qPrintable(QString("%1 ticks").arg(ticks.count())));
     }
 
     // What the user typed reaches the tracker; its own fields stay its own.

@@ -43,7 +43,10 @@ bool kindMatches(ControlKind kind, QWidget* w) {
         case ControlKind::RadioButton:
             return qobject_cast<QRadioButton*>(w);
         case ControlKind::ComboBox:
-            return qobject_cast<QComboBox*>(w);
+        case ControlKind::DropDownList: {
+            auto* combo = qobject_cast<QComboBox*>(w);
+            return combo && combo->isEditable() == (kind == ControlKind::ComboBox);
+        }
         case ControlKind::TimePicker:
             return qobject_cast<QTimeEdit*>(w);
         case ControlKind::Slider:
@@ -121,8 +124,8 @@ class PagesTest : public QObject {
         QTest::newRow("wake: 25 days bounded to 20")
             << PageId::Wake << 1229 << "25" << L{1229, 1230, 1231} << S{"20", "0", "0"};
         QTest::newRow("wake: hours above 23") << PageId::Wake << 1230 << "24" << L{1230} << S{"23"};
-        QTest::newRow("gps: radius bounded at each key")
-            << PageId::GPS << 1248 << "50" << L{1248} << S{"3000"};
+        QTest::newRow("gps: radius passes small numbers on the way")
+            << PageId::GPS << 1248 << "2500" << L{1248} << S{"2500"};
         QTest::newRow("gps: radius above 30000")
             << PageId::GPS << 1248 << "45000" << L{1248} << S{"30000"};
         QTest::newRow("gps: point after the degrees")
@@ -154,8 +157,12 @@ class PagesTest : public QObject {
         QTest::newRow("expert: 1-2 kept") << PageId::Expert << 1286 << "1-2" << L{1286} << S{"1-2"};
         QTest::newRow("expert: -2000")
             << PageId::Expert << 1286 << "-2000" << L{1286} << S{"-1800"};
-        QTest::newRow("expert: wait 2 minutes")
-            << PageId::Expert << 1282 << "2" << L{1282, 1283} << S{"5", "0"};
+        QTest::newRow("expert: wait 10 minutes passes 1 minute on the way")
+            << PageId::Expert << 1282 << "10" << L{1282, 1283} << S{"10", "0"};
+        QTest::newRow("internet: host takes no colon")
+            << PageId::Internet << 1250 << "gps:x.ru" << L{1250} << S{"gpsx.ru"};
+        QTest::newRow("gps: degrees take digits only")
+            << PageId::GPS << 1251 << "5x5" << L{1251} << S{"55"};
     }
     void typingRunsThePageRules() {
         QFETCH(PageId, page);
@@ -172,6 +179,18 @@ class PagesTest : public QObject {
 
     // Lower bounds that wait for the edit to lose the focus.
     void focusLossBounds() {
+        const PageAccess gps = page(PageId::GPS);
+        gps.replace(1248, "25");
+        QCOMPARE(gps.text(1248), QString("25"));
+        QTest::keyClick(gps.edit(1248), Qt::Key_Tab);
+        QCOMPARE(gps.text(1248), QString("300"));
+
+        const PageAccess expert = page(PageId::Expert);
+        expert.replace(1282, "2");
+        QCOMPARE(expert.text(1282), QString("2"));
+        expert.edit(1286)->setFocus();
+        QCOMPARE(expert.text(1282) + "/" + expert.text(1283), QString("5/0"));
+
         const PageAccess internet = page(PageId::Internet);
         internet.replace(1261, "0");
         internet.replace(1262, "5");
@@ -186,6 +205,20 @@ class PagesTest : public QObject {
         QCOMPARE(sensors.text(1283), QString("9"));
         QTest::keyClick(sensors.edit(1283), Qt::Key_Tab);
         QCOMPARE(sensors.text(1283), QString("15"));
+    }
+
+    // The time zone is picked from its list: there is no field to type into,
+    // and keys move between the items only.
+    void timeZoneListTakesNoTyping() {
+        const PageAccess main = page(PageId::Main);
+        auto* list = main.get<QComboBox>(1053);
+        QVERIFY(!list->isEditable());
+        QVERIFY(!list->lineEdit());
+        list->setFocus();
+        QTest::keyClicks(list, "xyz");
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(list->count(), 26);
+        QCOMPARE(window->controls().comboSelection(PageId::Main, 1053), 13);
     }
 
     void sliderAndLevelFollowEachOther() {

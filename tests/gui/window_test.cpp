@@ -28,6 +28,7 @@ namespace {
 
 const QColor kGreen(25, 255, 25);
 const QColor kRed(255, 25, 25);
+const QColor kYellow(255, 255, 25);
 
 int pureWhitePixels(const QImage& image) {
     const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
@@ -153,6 +154,12 @@ class WindowTest : public QObject {
         auto [inside, outside] = colouredPixels(pane, kRed);
         QVERIFY(inside > pane->textCells().width() * pane->textCells().height() / 2);
         QCOMPARE(outside, 0);
+        window->showResult("Файл открыт без известной модели, оставлена RQ30",
+                           ResultColour::Yellow);
+        auto [yellowInside, yellowOutside] = colouredPixels(pane, kYellow);
+        QVERIFY(yellowInside > pane->textCells().width() * pane->textCells().height() / 2);
+        QCOMPARE(yellowOutside, 0);
+        QCOMPARE(colouredPixels(pane, kRed).first, 0);
         window->showResult("", ResultColour::Green);
         QCOMPARE(colouredPixels(pane, kGreen), std::make_pair(0, 0));
     }
@@ -240,23 +247,21 @@ class WindowTest : public QObject {
         }
     }
 
-    // A preset puts the working image's values back on the pages and then
-    // its own: a number typed since is gone.
+    // A preset puts its own values on the pages; a number typed since stays.
     void presetsShowTheirMode() {
         const PageAccess main = page(PageId::Main);
-        const QString owner = main.text(1031);
         main.replace(1031, "79990001122");
         const PageAccess presets = page(PageId::Window);
         presets.click(1993);  // Guard
         QCOMPARE(window->controls().checkedRadio(PageId::Window, 1991, 1995), 1993);
-        QCOMPARE(main.text(1031), owner);
+        QCOMPARE(main.text(1031), QString("79990001122"));
         const PageAccess wake = page(PageId::Wake);
         QCOMPARE(wake.text(1229) + wake.text(1230) + wake.text(1231), QString("060"));
         QVERIFY(page(PageId::Sensors).checked(1277));
         QVERIFY(!page(PageId::Internet).enabled(1237));
 
         presets.click(1995);  // Tracker: no period, adaptive track free
-        QVERIFY(!wake.enabled(1229) && !wake.enabled(1228));
+        QVERIFY(!wake.enabled(1229) && wake.enabled(1228));
         QVERIFY(wake.checked(1228));
         QVERIFY(page(PageId::Internet).enabled(1237));
     }
@@ -269,16 +274,17 @@ class WindowTest : public QObject {
         QCOMPARE(window->editor().editedModel(), 0x80);
         QVERIFY(!page(PageId::Window).enabled(1995));
 
-        // Dismissed: nothing changes but the pages are shown again.
+        // Dismissed: nothing changes, what was typed included; another
+        // model keeps it too.
         const PageAccess main = page(PageId::Main);
-        const QString name = main.text(1034);
         main.replace(1034, "Другое имя");
         QCOMPARE(pickModel(""), QStringList({"RQ20"}));
         QCOMPARE(window->editor().editedModel(), 0x80);
-        QCOMPARE(main.text(1034), name);
+        QCOMPARE(main.text(1034), QString("Другое имя"));
 
         QCOMPARE(pickModel("RQ30"), QStringList({"RQ20"}));
         QVERIFY(page(PageId::Window).enabled(1995));
+        QCOMPARE(main.text(1034), QString("Другое имя"));
     }
 
     void enterDoesNothingEscapeCloses() {

@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "link/com_port.h"
+#include "link/exchange_waiter.h"
 #include "pty_helpers.h"
 
 namespace {
@@ -45,6 +46,32 @@ TEST_F(PortOverPty, BurstsArriveInOrderAndWrapTheCallersRing) {
     EXPECT_EQ(Bytes(ring.begin(), ring.begin() + 17), Bytes(all.begin() + 4, all.end()));
     EXPECT_EQ(port.available(), 0);
     EXPECT_EQ(port.fetch(ring.data(), writeIndex, 1024), 0);
+}
+
+TEST_F(PortOverPty, ArrivalsWakeTheOwnerWithTheBytesAlreadyWaiting) {
+    // A tick far off: only the reader's notify can end these waits in time.
+    ExchangeWaiter waiter(std::chrono::seconds(20));
+    port.setArrivalNotify(&ExchangeWaiter::notify, &waiter);
+    ASSERT_EQ(port.open(1, 115200), 0);
+
+    const Bytes all = sequence(300, 7);
+    Bytes got, ring(1024);
+    int writeIndex = 0;
+    for (std::size_t sent = 0; sent < all.size(); sent += 60) {
+        pty.send(Bytes(all.begin() + static_cast<long>(sent),
+                       all.begin() + static_cast<long>(sent) + 60));
+        // Every byte appended before a notify is there once the owner wakes.
+        while (got.size() < sent + 60) {
+            waiter.armTick();
+            ASSERT_EQ(waiter.wait(), ExchangeWaiter::Wake::Arrival);
+            const int start = writeIndex;
+            const int n = port.fetch(ring.data(), writeIndex, 1024);
+            for (int i = 0; i < n; ++i)
+                got.push_back(ring[static_cast<std::size_t>((start + i) % 1024)]);
+        }
+    }
+    EXPECT_EQ(got, all);
+    port.close();  // the reader ends before the waiter goes
 }
 
 TEST_F(PortOverPty, InputFromBeforeTheOpenIsDiscarded) {

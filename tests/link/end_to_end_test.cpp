@@ -1,6 +1,9 @@
 // Read and Write through the real POSIX port and a pseudo-terminal to the
 // simulated tracker, paced at the line rate as a cable would be.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
 
 #include <array>
 #include <chrono>
@@ -10,13 +13,32 @@
 
 #include "exchange_fixture.h"
 #include "link/com_port.h"
+#include "link/exchange_waiter.h"
 #include "pty_helpers.h"
 #include "tools/tracker_sim/pty_tracker.h"
 
 namespace {
 
+// The owner as quelter-cli is: it sleeps until the port signals bytes or
+// the tick is due. The tick is made kind to a loaded machine (100 ms, so
+// five seconds of silence end a wait): a tracker answer is never late; only
+// real silence is silent.
+struct WaitingOwner : RecordingOwner {
+    ExchangeWaiter waiter{std::chrono::milliseconds(100)};
+    void armTick() override {
+        RecordingOwner::armTick();
+        waiter.armTick();
+    }
+    void cancelTick() override {
+        RecordingOwner::cancelTick();
+        waiter.cancelTick();
+    }
+};
+
 class EndToEnd : public testing::Test {
   protected:
+    EndToEnd() { port.setArrivalNotify(&ExchangeWaiter::notify, &owner.waiter); }
+
     void start(PtyOptions options = {}) {
         trackerBefore_ = sim.block;
         tracker_ = std::make_unique<PtyTracker>(sim, options);
@@ -25,14 +47,12 @@ class EndToEnd : public testing::Test {
         ::setenv("QUELTER_PORTS", tracker_->path().c_str(), 1);
     }
 
-    // The owner's timer, made kind to a loaded machine: each tick comes as
-    // soon as bytes are waiting, or after a generous wait when none come. A
-    // tracker answer is therefore never late; only real silence is silent.
     void run() {
-        for (int ticks = 0; owner.armed && ticks < 2000; ++ticks) {
-            eventually([&] { return port.available() > 0; }, std::chrono::milliseconds(1000));
-            owner.armed = false;
-            engine.onTick();
+        for (int wakes = 0; owner.waiter.tickArmed() && wakes < 100000; ++wakes) {
+            if (owner.waiter.wait() == ExchangeWaiter::Wake::Arrival)
+                engine.onArrival();
+            else
+                engine.onTick();
         }
     }
 
@@ -44,8 +64,8 @@ class EndToEnd : public testing::Test {
     }
 
     TrackerSim sim;
+    WaitingOwner owner;  // outlives the port, whose reader thread notifies it
     CCOMPort port;
-    RecordingOwner owner;
     CBootloaderExchange engine{port, owner};
     std::unique_ptr<PtyTracker> tracker_;
     std::array<std::uint8_t, TrackerSim::kBlockSize> trackerBefore_{};
@@ -103,6 +123,48 @@ TEST_F(EndToEnd, NoiseBeforeTheOpenChatterAfterAndABlockInTwoParts) {
     DeviceConfig written = trackerImage();
     SetText(written, Field::DevicePassword, "8647");
     EXPECT_TRUE(sameBlock(engine.workingImage, written));
+}
+
+TEST(PtyTracker, WrittenBlockTakesItsLineTimeAndThenItsFlashTime) {
+    TrackerSim sim;
+    PtyOptions options;
+    options.flashMs = 150;
+    PtyTracker tracker(sim, options);
+    std::string error;
+    ASSERT_TRUE(tracker.start(error)) << error;
+    const int host = ::open(tracker.path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(host, 0);
+
+    // Sends a frame; the one-byte answer and how long it took to come.
+    using Clock = std::chrono::steady_clock;
+    auto talk = [&](const Bytes& frame, Clock::duration& took) {
+        const auto start = Clock::now();
+        if (::write(host, frame.data(), frame.size()) != static_cast<ssize_t>(frame.size()))
+            return -1;
+        pollfd in{host, POLLIN, 0};
+        std::uint8_t answer = 0;
+        if (::poll(&in, 1, 20000) != 1 || ::read(host, &answer, 1) != 1) return -1;
+        took = Clock::now() - start;
+        return int{answer};
+    };
+    Bytes block = {0x7F};
+    std::uint8_t sum = 0x7F;
+    for (int i = 0; i < 128; ++i) {
+        block.push_back(static_cast<std::uint8_t>(i));
+        sum ^= static_cast<std::uint8_t>(i);
+    }
+    block.push_back(sum);
+
+    Clock::duration took{};
+    for (const char* frame : {"7F", "31 CE", "00 00 10 00 10"})
+        ASSERT_EQ(talk(hex(frame), took), 0x79) << frame;
+    ASSERT_EQ(talk(block, took), 0x79);
+    // 130 bytes at 115200 baud, 11 bits a byte: 12.4 ms on the cable.
+    EXPECT_GE(took, std::chrono::microseconds(150'000 + 12'400));
+
+    ::close(host);
+    tracker.stop();
+    EXPECT_EQ(sim.block[127], 127);
 }
 
 }  // namespace

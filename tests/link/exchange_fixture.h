@@ -1,5 +1,6 @@
-// The engine with a recording owner and the in-process tracker; the test is
-// the clock and calls onTick while the engine keeps its tick armed.
+// The engine with a recording owner and the in-process tracker. The test is
+// the owner's event loop: it hands the engine each arrival the link signals,
+// and fires the tick (20 ms gone by) only when nothing has arrived.
 #pragma once
 
 #include <algorithm>
@@ -89,6 +90,7 @@ struct ExchangeBench {
     CBootloaderExchange engine{link, owner};
     std::vector<Bytes> sent;  // frames as the engine handed them to the link
     Bytes received;           // bytes as the engine took them from the link
+    bool arrived = false;     // the link signalled bytes not yet handed over
 
     explicit ExchangeBench(int model = kModelRQ30, int trackerPort = 1)
         : sim(model), link(sim, trackerPort) {
@@ -98,10 +100,34 @@ struct ExchangeBench {
             else
                 received.insert(received.end(), e.bytes.begin(), e.bytes.end());
         });
+        link.setArrivalNotify([](void* self) { static_cast<ExchangeBench*>(self)->arrived = true; },
+                              this);
     }
 
-    // Ticks while the engine keeps its tick armed; returns how many ran.
+    // Hands over arrivals, and fires the tick whenever none is waiting, while
+    // the engine keeps its tick armed; returns how many ticks fired.
     int run(int limit = 20000) {
+        int ticks = 0;
+        for (int steps = 0; owner.armed && steps < limit; ++steps) {
+            if (std::exchange(arrived, false)) {
+                engine.onArrival();
+            } else {
+                owner.armed = false;
+                engine.onTick();
+                ++ticks;
+            }
+        }
+        return ticks;
+    }
+
+    // Hands over arrivals until none is waiting; no time passes.
+    void deliverArrivals() {
+        while (std::exchange(arrived, false)) engine.onArrival();
+    }
+
+    // The tick alone, as for a link that never signals arrivals.
+    int runOnTicksOnly(int limit = 20000) {
+        link.setArrivalNotify(nullptr, nullptr);
         int ticks = 0;
         while (owner.armed && ticks < limit) {
             owner.armed = false;

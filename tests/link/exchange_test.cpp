@@ -1,5 +1,6 @@
 // The exchange engine against the in-process tracker: exact frames, answers
-// split and wrapped, refusals, silence, and exchanges that stop part-way.
+// handled as they arrive, split and wrapped, refusals, silence counted in
+// ticks, and exchanges that stop part-way.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -161,6 +162,73 @@ TEST(Exchange, BlockStoredWronglyFailsTheCheckWithTheNumberOfBytes) {
         EXPECT_EQ(bench.owner.results, (std::vector<Shown>{kCleared, {c.text, ResultColour::Red}}));
         EXPECT_EQ(bench.sim.framesSeen(SimFrame::DataBlock), 12);
         EXPECT_FALSE(bench.owner.armed);
+    }
+}
+
+TEST(Exchange, AnswersAreHandledAsTheyArriveAndTheTickOnlyCountsSilence) {
+    // A tracker that answers at once: the whole Read runs on arrivals, and the
+    // port stays open until the one tick (20 ms) after its end.
+    ExchangeBench read;
+    read.engine.readDevice();
+    read.deliverArrivals();
+    EXPECT_EQ(read.sent, expectedReadFrames());
+    EXPECT_EQ(read.owner.results, (std::vector<Shown>{kCleared, kReadOk}));
+    EXPECT_TRUE(read.link.isOpen());
+    EXPECT_TRUE(read.owner.armed);
+    EXPECT_EQ(read.run(), 1);
+    EXPECT_FALSE(read.link.isOpen());
+
+    // A Write ends with the last block of its check: no tick stays armed.
+    ExchangeBench write;
+    write.engine.writeDevice();
+    write.deliverArrivals();
+    EXPECT_EQ(write.owner.results, (std::vector<Shown>{kCleared, kWriteOk}));
+    EXPECT_FALSE(write.owner.armed);
+    EXPECT_TRUE(write.link.isOpen());
+}
+
+TEST(Exchange, LinkThatNeverSignalsArrivalsIsServedByTheTick) {
+    for (bool write : {false, true}) {
+        SCOPED_TRACE(write ? "Write" : "Read");
+        ExchangeBench onArrivals, onTicks;
+        for (ExchangeBench* bench : {&onArrivals, &onTicks}) {
+            bench->sim.faults.split = {SimFrame::ReadCount, 4, 1 + 60};
+            bench->owner.onCollect = [bench] {
+                SetU16(bench->engine.workingImage, Field::GPRSTimer, 300);
+            };
+            write ? bench->engine.writeDevice() : bench->engine.readDevice();
+        }
+        onArrivals.run();
+        onTicks.runOnTicksOnly();
+
+        EXPECT_EQ(onTicks.sent, onArrivals.sent);
+        EXPECT_EQ(onTicks.received, onArrivals.received);
+        EXPECT_EQ(onTicks.owner.results, onArrivals.owner.results);
+        EXPECT_EQ(onTicks.owner.last(), write ? kWriteOk : kReadOk);
+        EXPECT_EQ(onTicks.sim.block, onArrivals.sim.block);
+        EXPECT_TRUE(sameBlock(onTicks.engine.workingImage, onArrivals.engine.workingImage));
+    }
+}
+
+TEST(Exchange, SlowAnswerIsWaitedForUntilFiftySilentTicks) {
+    // The tracker writes block 5 to its flash before it acknowledges: an ACK
+    // after 49 silent ticks (just under a second) is taken, one after 50 is
+    // too late, and the exchange ends there.
+    struct Case {
+        int silentTicks;
+        Shown outcome;
+    };
+    for (const Case& c : {Case{49, kWriteOk}, Case{50, kInterrupted}}) {
+        SCOPED_TRACE(c.silentTicks);
+        ExchangeBench bench;
+        bench.sim.faults.split = {SimFrame::DataBlock, 5, 0};
+        bench.link.setPauseLooks(c.silentTicks);
+
+        bench.engine.writeDevice();
+        EXPECT_EQ(bench.run(), 50);
+
+        EXPECT_EQ(bench.owner.last(), c.outcome);
+        EXPECT_EQ(bench.sim.framesSeen(SimFrame::DataBlock), c.outcome == kWriteOk ? 12 : 5);
     }
 }
 
@@ -350,6 +418,21 @@ TEST(Exchange, EndlessRefusalsEndTheExchangeOnRedAfterOneHundred) {
     EXPECT_EQ(bench.sim.framesSeen(SimFrame::Address), 2 + 101);
 }
 
+// The tracker did acknowledge the sync: refusing the Get for good breaks the
+// exchange off on this port rather than passing on to the next one.
+TEST(Exchange, TrackerRefusingTheGetForGoodEndsOnRedWithoutScanningOn) {
+    ExchangeBench bench;
+    bench.sim.faults.refuse.push_back({SimFrame::Get, 1, 1'000'000});
+
+    bench.engine.readDevice();
+    bench.run();
+
+    EXPECT_EQ(bench.owner.results, (std::vector<Shown>{kCleared, kInterrupted}));
+    EXPECT_EQ(bench.link.openAttempts().size(), 1u);
+    EXPECT_FALSE(bench.link.isOpen());
+    EXPECT_EQ(bench.sim.framesSeen(SimFrame::Get), 101);
+}
+
 TEST(Exchange, NewCommandStartsCleanAfterOneStoppedMidBlock) {
     ExchangeBench bench;
     bench.sim.faults.split = {SimFrame::ReadCount, 2, 1 + 100};
@@ -388,9 +471,10 @@ TEST(Exchange, TrackerTalkingOnAfterTheExchangeChangesNoOutcome) {
     }
 }
 
-TEST(Exchange, TicksWithoutAnExchangeDoNothing) {
+TEST(Exchange, TicksAndArrivalsWithoutAnExchangeDoNothing) {
     ExchangeBench bench;
     bench.engine.onTick();
+    bench.engine.onArrival();
     EXPECT_TRUE(bench.link.openAttempts().empty());
     EXPECT_FALSE(bench.owner.armed);
     EXPECT_TRUE(bench.owner.results.empty());

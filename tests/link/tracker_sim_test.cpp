@@ -93,11 +93,17 @@ TEST(TrackerSim, BlockFileHoldsExactly1536Bytes) {
 TEST(TrackerSim, CommandLine) {
     SimProgramOptions o;
     std::string error;
-    const char* good[] = {"sim",       "--model",        "RQ10",       "--version",
-                          "1.2.a.FF",  "--refuse",       "address:6",  "--refuse",
-                          "sync:1:52", "--bad-answer",   "count:3",    "--split-block",
-                          "3:100",     "--silent-after", "45",         "--chatter",
-                          "300",       "--no-pacing",    "--delay-ms", "0"};
+    const char* good[] = {"sim",        "--model",
+                          "RQ10",       "--version",
+                          "1.2.a.FF",   "--refuse",
+                          "address:6",  "--refuse",
+                          "sync:1:52",  "--bad-answer",
+                          "count:3",    "--split-block",
+                          "3:100",      "--silent-after",
+                          "45",         "--chatter",
+                          "300",        "--no-pacing",
+                          "--delay-ms", "0",
+                          "--flash-ms", "25"};
     ASSERT_TRUE(parseSimOptions(std::size(good), good, o, error)) << error;
     EXPECT_EQ(o.model, 0x70);
     EXPECT_EQ(o.version, (std::array<std::uint8_t, 4>{1, 2, 0x0A, 0xFF}));
@@ -107,6 +113,7 @@ TEST(TrackerSim, CommandLine) {
     EXPECT_EQ(o.faults.split.kind, SimFrame::ReadCount);
     EXPECT_EQ(o.faults.split.at, 101);
     EXPECT_FALSE(o.pty.pacing);
+    EXPECT_EQ(o.pty.flashMs, 25);
     const char* flash[] = {"sim", "--bad-flash", "5:2"};
     ASSERT_TRUE(parseSimOptions(std::size(flash), flash, o, error)) << error;
     ASSERT_EQ(o.faults.badFlash.size(), 1u);

@@ -61,8 +61,12 @@ class DataHome : public TempDir {
         if (const char* old = std::getenv(kVariable)) old_ = old;
         setEnvironment(kVariable, path().string());
     }
-    ~DataHome() { setEnvironment(kVariable, old_); }
-    std::filesystem::path backups() const { return path() / "quelter-config" / "backups"; }
+    ~DataHome() {
+        setEnvironment(kVariable, old_);
+    }
+    std::filesystem::path backups() const {
+        return path() / "quelter-config" / "backups";
+    }
 
   private:
     std::string old_;

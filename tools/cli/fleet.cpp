@@ -54,11 +54,11 @@ int runOnEveryPort(const FleetRun&, const char*) {
 
 namespace {
 
-// Every line of a child's standard error, led by its port.
-void printLines(const std::string& port, const std::string& text) {
+// Every line of a child's output, led by its port.
+void printLines(std::ostream& out, const std::string& lead, const std::string& text) {
     std::istringstream lines(text);
     std::string line;
-    while (std::getline(lines, line)) std::cerr << port << ": " << line << '\n';
+    while (std::getline(lines, line)) out << lead << line << '\n';
 }
 
 std::string lastLine(const std::string& text) {
@@ -117,17 +117,21 @@ int runOnEveryPort(const FleetRun& run, const char* argv0) {
     for (std::size_t i = 0; i < ports.size(); ++i) {
         const ChildOutcome& o = outcomes[i];
         const std::string& port = ports[i];
-        printLines(port, o.err);
+        printLines(std::cerr, port + ": ", o.err);
         std::string failure;
         if (!o.started) failure = "quelter-cli could not be started";
         if (o.signal != 0) failure = "quelter-cli ended by signal " + std::to_string(o.signal);
-        if (!failure.empty()) printLines(port, failure);
+        if (!failure.empty()) printLines(std::cerr, port + ": ", failure);
         const int code = o.exitCode >= 0 ? o.exitCode : kExitStopped;
         codes.push_back(code);
         if (code != kExitNoTracker) ++trackers;
         if (code == kExitOk || code == kExitChanges) ++succeeded;
 
-        if (!run.json) continue;
+        if (!run.json) {
+            // diff's lines: the port is one more column.
+            printLines(std::cout, port + '\t', o.out);
+            continue;
+        }
         if (!o.out.empty() && o.out.back() == '\n' && failure.empty()) {
             std::cout << o.out;
         } else {

@@ -17,8 +17,8 @@ struct FleetRun {
 };
 
 // Runs the children and prints their results in port order: their status
-// texts on standard error, each line led by its port, and with json their
-// JSON objects on standard output. Returns the exit status of the whole run
+// texts on standard error, each line led by "PORT: ", and on standard output
+// their JSON objects with json, otherwise their lines led by "PORT<TAB>". Returns the exit status of the whole run
 // (see the usage text of --all).
 int runOnEveryPort(const FleetRun& run, const char* argv0);
 

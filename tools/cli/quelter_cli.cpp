@@ -1,8 +1,9 @@
 // quelter-cli: the window's Read, Write and Reset for scripts and fleets.
 //
 // It runs the window's own sequence (start-up, Open, the commands, Save)
-// through the headless controls, on a real 20 ms tick in the main thread, so
-// a tracker ends up exactly as the window would leave it.
+// through the headless controls, so a tracker ends up exactly as the window
+// would leave it. The main thread sleeps until the port signals bytes or the
+// 20 ms tick is due, and hands either to the editor at once.
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -20,13 +21,13 @@
 #include <iterator>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "config/models.h"
 #include "editor/config_editor.h"
 #include "editor/memory_controls.h"
 #include "link/com_port.h"
+#include "link/exchange_waiter.h"
 #include "link/port_list.h"
 #include "link/status_texts.h"
 #include "settings/settings_file.h"
@@ -41,7 +42,10 @@ namespace {
 const char* const kUsage = R"(Usage:
   quelter-cli read [-o FILE] [options]    read the tracker and write its settings file
                                           (to FILE, or to standard output)
-  quelter-cli write FILE [options]        open the settings file and write it to the tracker
+  quelter-cli write FILE [--model RQ30|RQ10|RQ20] [options]
+                                          open the settings file and write it to the tracker;
+                                          --model is the model for a file that names none
+                                          (a model the file names wins, default RQ30)
   quelter-cli reset [--model RQ30|RQ10|RQ20] [options]
                                           write the factory configuration (default model RQ30)
   quelter-cli diff FILE [options]         read the tracker and list what a write of FILE
@@ -51,8 +55,9 @@ const char* const kUsage = R"(Usage:
   quelter-cli --help
 
 Each command does what the configurator window does right after it starts:
-read = Read, then Save; write = Open FILE, then Write; reset = choose the model
-in the model menu, then Reset. The window's status texts go to standard error,
+read = Read, then Save; write = choose the model (with --model) in the model
+menu, Open FILE, then Write; reset = choose the model in the model menu, then
+Reset. The window's status texts go to standard error,
 one line each; read also prints the firmware version and the model there.
 
 Before write, reset or restore send a block, the tracker's block as read is
@@ -80,12 +85,12 @@ Options:
                 needs -o FILE
   --all         run the command on every port of the list at the same time, one
                 exchange per port; each line of standard error starts with its
-                port. read --all needs -o DIR and saves DIR/<port>.ini per
-                tracker (/dev/ttyUSB0 gives ttyUSB0.ini, /dev/pts/3 pts-3.ini).
-                The exit status is 0 when every tracker succeeded (diff: 8 when
-                any would change), 1 when no port had a tracker, otherwise the
-                status of the first port, in list order, that failed. Not on
-                Windows, and not for restore
+                port, each line diff prints with the port and a tab. read --all
+                needs -o DIR and saves DIR/<port>.ini per tracker (/dev/ttyUSB0
+                gives ttyUSB0.ini, /dev/pts/3 pts-3.ini). The exit status is 0
+                when every tracker succeeded (diff: 8 when any would change), 1
+                when no port had a tracker, otherwise the status of the first
+                port, in list order, that failed. Not on Windows, and not for restore
 
 diff prints one line per field that would change: the settings key (or the
 name of a field the file does not carry), the tracker's value and the value the
@@ -105,7 +110,8 @@ Exit status:
   64  wrong usage
 )";
 
-// The window's status line, model button and timer, without a window.
+// The window's status line, model button and timer, without a window; the
+// waiter also takes the port's arrival notify.
 class HeadlessShell final : public WindowShell {
   public:
     void showResult(const std::string& text, ResultColour colour) override {
@@ -113,7 +119,7 @@ class HeadlessShell final : public WindowShell {
         resultColour = colour;
         if (!text.empty()) say(text);
     }
-    // A status text of the tool's own, after the window's.
+    // Prints one status line; the last one is the result --json reports.
     void say(const std::string& text) {
         std::cerr << text << '\n';
         lastText = text;
@@ -125,17 +131,13 @@ class HeadlessShell final : public WindowShell {
         std::cerr << kBackupNamedText << binPath << '\n';
         backup = binPath;
     }
-    void armTick() override {
-        armed = true;
-        due = std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
-    }
-    void cancelTick() override { armed = false; }
+    void armTick() override { waiter.armTick(); }
+    void cancelTick() override { waiter.cancelTick(); }
 
     std::string result, version, model, backup;
     std::string lastText;  // the last status text printed
     ResultColour resultColour = ResultColour::Green;
-    bool armed = false;
-    std::chrono::steady_clock::time_point due;
+    ExchangeWaiter waiter;
 };
 
 // The serial port, remembering which port of the list an exchange ran on.
@@ -177,7 +179,7 @@ struct Options {
     std::string command;
     std::string file;    // write, diff: the settings file; restore: the backup; read: -o FILE
                          // (DIR with --all)
-    std::string model;   // reset only; RQ30 when not given
+    std::string model;   // reset and write; RQ30 when not given
     std::string output;  // -o, which belongs to read
     std::vector<std::string> ports;
     bool trace = false;
@@ -248,8 +250,9 @@ int parse(int argc, char** argv, Options& o) {
         return usage("read --all needs -o DIR for the settings files");
     if (o.command == "read" && o.file.empty() && o.json)
         return usage("read --json needs -o FILE: standard output holds the JSON");
-    if (o.command != "reset" && !o.model.empty()) return usage("--model belongs to reset");
-    if (o.command == "reset" && !o.model.empty() && modelIdFromName(o.model) < 0)
+    if (o.command != "reset" && o.command != "write" && !o.model.empty())
+        return usage("--model belongs to write and reset");
+    if (!o.model.empty() && modelIdFromName(o.model) < 0)
         return usage("--model must be RQ30, RQ10 or RQ20");
     return -1;
 }
@@ -269,12 +272,14 @@ void printTrace(const TraceEvent& e, std::chrono::steady_clock::time_point start
     std::cerr << line << '\n';
 }
 
-// Runs the 20 ms tick for as long as the exchange asks for it.
+// Hands arrivals and ticks to the editor for as long as the exchange keeps
+// its tick armed.
 void runExchange(CConfigEditor& editor, HeadlessShell& shell) {
-    while (shell.armed) {
-        std::this_thread::sleep_until(shell.due);
-        shell.armed = false;
-        editor.onTick();
+    while (shell.waiter.tickArmed()) {
+        if (shell.waiter.wait() == ExchangeWaiter::Wake::Arrival)
+            editor.onArrival();
+        else
+            editor.onTick();
     }
 }
 
@@ -360,6 +365,9 @@ int runDiff(const Options& o, CConfigEditor& editor, HeadlessShell& shell, CliRe
 int runCommand(const Options& o, CConfigEditor& editor, HeadlessShell& shell, CliReport& report) {
     if (o.command == "diff") return runDiff(o, editor, shell, report);
     if (o.command == "write") {
+        // The model is chosen first, as in the window, so a file that names
+        // none is opened for it; one that names a model replaces it.
+        if (!o.model.empty()) editor.chooseModel(modelIdFromName(o.model));
         // A file that cannot be read never opens a port.
         editor.beginOpen();
         if (!editor.openSettingsFrom(o.file)) return kExitFile;
@@ -420,8 +428,9 @@ int run(const Options& o, CliReport& report) {
     }
 
     MemoryControls controls;
-    HeadlessShell shell;
+    HeadlessShell shell;  // outlives the port, whose reader thread notifies it
     PortRecorder port;
+    port.setArrivalNotify(&ExchangeWaiter::notify, &shell.waiter);
     CConfigEditor editor(controls, shell, port);
     controls.setSink(&editor);
     editor.startUp();
@@ -463,8 +472,10 @@ int runAll(const Options& o, const char* argv0) {
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
-    // The settings file goes to standard output byte for byte: no CR is added.
+    // The settings file goes to standard output byte for byte: no CR is
+    // added. The status texts are UTF-8.
     _setmode(_fileno(stdout), _O_BINARY);
+    SetConsoleOutputCP(CP_UTF8);
 #endif
     Options o;
     const int parsed = parse(argc, argv, o);

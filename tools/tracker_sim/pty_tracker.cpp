@@ -130,7 +130,9 @@ void PtyTracker::serve() {
         if (n <= 0) continue;
         if (now - lastInput_ > kLineResetGap) sim_.lineReset();
         lastInput_ = now;
-        answerStart_ = now + std::chrono::milliseconds(options_.delayMs);
+        // The pty hands over a frame at once; a cable takes its line time.
+        inputDone_ = options_.pacing ? std::max(inputDone_, now) + kByteTime * n : now;
+        answerStart_ = inputDone_ + std::chrono::milliseconds(options_.delayMs);
         sim_.receive(input, static_cast<std::size_t>(n), *this);
     }
 }
@@ -154,6 +156,10 @@ void PtyTracker::send(const std::uint8_t* bytes, std::size_t length) {
 
 void PtyTracker::pause() {
     lineFree_ = std::max(lineFree_, Clock::now()) + std::chrono::milliseconds(options_.pauseMs);
+}
+
+void PtyTracker::writingFlash() {
+    answerStart_ += std::chrono::milliseconds(options_.flashMs);
 }
 
 void PtyTracker::writeLine(const std::uint8_t* bytes, std::size_t length) {

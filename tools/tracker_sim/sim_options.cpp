@@ -26,8 +26,11 @@ const char kUsage[] =
     "  --save FILE         write the block to FILE on exit\n"
     "\n"
     "Line:\n"
-    "  --no-pacing         send at once instead of at 115200 baud, 11 bits a byte\n"
+    "  --no-pacing         take and send bytes at once instead of at 115200 baud,\n"
+    "                      11 bits a byte\n"
     "  --delay-ms N        wait N ms before each answer (default 1)\n"
+    "  --flash-ms N        spend N ms more writing each received data block to\n"
+    "                      flash before its ACK, as a real tracker does (default 0)\n"
     "\n"
     "Faults (KIND is one of sync, get, version, id, read, write, go, address,\n"
     "count, data; sync is a 0x7F on its own, the frame 0x7F 0x00 0xFF is a get;\n"
@@ -139,19 +142,10 @@ bool parseSimOptions(int argc, const char* const* argv, SimProgramOptions& o, st
             continue;
         }
         static constexpr std::string_view kValued[] = {
-            "--model",
-            "--version",
-            "--product-id",
-            "--block",
-            "--save",
-            "--delay-ms",
-            "--refuse",
-            "--bad-answer",
-            "--silent-after",
-            "--split-block",
-            "--noise-before-open",
-            "--chatter",
-            "--bad-flash",
+            "--model",      "--version",      "--product-id",  "--block",
+            "--save",       "--delay-ms",     "--flash-ms",    "--refuse",
+            "--bad-answer", "--silent-after", "--split-block", "--noise-before-open",
+            "--chatter",    "--bad-flash",
         };
         if (std::find(std::begin(kValued), std::end(kValued), option) == std::end(kValued))
             return bad("unknown option (see --help)");
@@ -171,6 +165,8 @@ bool parseSimOptions(int argc, const char* const* argv, SimProgramOptions& o, st
             o.saveFile = value;
         } else if (option == "--delay-ms") {
             if (!parseInt(value, 0, 10'000, o.pty.delayMs)) return bad("expects 0..10000");
+        } else if (option == "--flash-ms") {
+            if (!parseInt(value, 0, 10'000, o.pty.flashMs)) return bad("expects 0..10000");
         } else if (option == "--refuse") {
             if (!parseFrameFault(value, true, fault)) return bad("expects KIND:K[:COUNT]");
             o.faults.refuse.push_back(fault);

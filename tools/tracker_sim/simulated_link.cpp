@@ -66,8 +66,14 @@ void SimulatedLink::write(const std::uint8_t* bytes, std::uint8_t length) {
         sim_.receive(bytes, length, *this);
 }
 
+void SimulatedLink::setArrivalNotify(ArrivalNotify notify, void* context) {
+    notify_ = notify;
+    notifyContext_ = context;
+}
+
 void SimulatedLink::send(const std::uint8_t* bytes, std::size_t length) {
     queue_.insert(queue_.end(), bytes, bytes + length);
+    if (length > 0 && !holding_ && notify_) notify_(notifyContext_);
 }
 
 void SimulatedLink::pause() {

@@ -1,8 +1,11 @@
 // A SerialLink in process, for tests and tools that run the engine without a
 // port: COM n is absent, silent, or the simulated tracker. No clock and no
 // threads: what the tracker answers is there the next time the host looks
-// (available()), so a test that calls onTick itself sees the same bytes every
-// time. A pause in the tracker's answer holds the rest back for some looks.
+// (available()), so a test that delivers arrivals and ticks itself sees the
+// same bytes every time. The arrival notify runs as soon as an answer is
+// queued (inside write(), on the caller's thread). A pause in the tracker's
+// answer holds the rest back for some looks; held bytes are found by a look,
+// not announced.
 #pragma once
 
 #include <array>
@@ -28,6 +31,7 @@ class SimulatedLink final : public SerialLink, private TrackerOutput {
     int available() override;
     int fetch(std::uint8_t* ring, int& writeIndex, int ringSize) override;
     void write(const std::uint8_t* bytes, std::uint8_t length) override;
+    void setArrivalNotify(ArrivalNotify notify, void* context) override;
 
     // Every port number open() was asked for, in order.
     const std::vector<int>& openAttempts() const { return attempts_; }
@@ -55,4 +59,7 @@ class SimulatedLink final : public SerialLink, private TrackerOutput {
     long releaseAt_ = 0;
     int pauseLooks_ = 1;
     int quietLooks_ = 0;
+
+    ArrivalNotify notify_ = nullptr;
+    void* notifyContext_ = nullptr;
 };

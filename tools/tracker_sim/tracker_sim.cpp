@@ -354,6 +354,7 @@ void TrackerSim::onWriteData(const std::uint8_t* p, std::size_t length, TrackerO
     if (hits(faults.badFlash, SimFrame::DataBlock, nth_))
         for (std::size_t i = 0; i < dataLength; ++i)
             stored[i] = static_cast<std::uint8_t>(~stored[i]);
+    out.writingFlash();
     reply(out, kAck);
     noteEnd(address_, dataLength);
 }

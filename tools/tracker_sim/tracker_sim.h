@@ -44,6 +44,9 @@ class TrackerOutput {
     virtual void send(const std::uint8_t* bytes, std::size_t length) = 0;
     // The line goes quiet for a while before the next bytes.
     virtual void pause() = 0;
+    // The tracker writes a received data block to its flash before it
+    // acknowledges it; a transport with a clock lets that take its time.
+    virtual void writingFlash() {}
 };
 
 // Frames first .. first + count - 1 (counted from 1) of one kind.
