@@ -9,7 +9,9 @@
 #include "editor/page_rules.h"
 #include "editor/show_config.h"
 #include "link/device_owner.h"
+#include "settings/file_access.h"
 #include "settings/settings_file.h"
+#include "settings/tracker_backup.h"
 
 // The engine talks to its owner through DeviceCommandOwner; the editor keeps
 // that interface to itself so callers see only the window's operations.
@@ -29,6 +31,16 @@ struct CConfigEditor::Impl final : DeviceCommandOwner {
     void setModelButtonText(const std::string& text) override { shell.setModelButtonText(text); }
     void showConfig() override { editor.showConfig(); }
     void collectPages() override { editor.collectPages(); }
+    bool backUpBlock(const DeviceConfig& block, int model) override {
+        const BackupOutcome backup =
+            BackUpTracker(block, model, TrackerBackupFolder(), LocalTimeNow());
+        if (!backup.ok) {
+            shell.showResult(kBackupFailedText + backup.problem, ResultColour::Red);
+            return false;
+        }
+        shell.showBackup(backup.binPath);
+        return true;
+    }
     void armTick() override { shell.armTick(); }
     void cancelTick() override { shell.cancelTick(); }
 
@@ -81,6 +93,15 @@ void CConfigEditor::writeDevice() {
 }
 void CConfigEditor::resetDevice() {
     impl_->exchange.resetDevice();
+}
+bool CConfigEditor::restoreFromBackup(const std::string& binPath) {
+    const LoadedBackup backup = LoadTrackerBackup(binPath);
+    if (!backup.ok) {
+        impl_->shell.showResult(kBackupLoadFailedText + backup.problem, ResultColour::Red);
+        return false;
+    }
+    impl_->exchange.restoreDevice(backup.block, backup.model);
+    return true;
 }
 void CConfigEditor::onArrival() {
     impl_->exchange.onArrival();
@@ -171,6 +192,15 @@ bool CConfigEditor::openSettingsFrom(const std::string& path) {
 
 void CConfigEditor::openCancelled() {
     impl_->shell.showResult(kSettingsOpenFailedText, ResultColour::Red);
+}
+
+std::string CConfigEditor::beginRestore() {
+    impl_->shell.showResult("", ResultColour::Green);
+    const std::string folder = TrackerBackupFolder();
+    // A dialog asked for a missing folder would open somewhere else.
+    std::string ignored;
+    if (!folder.empty()) MakeFolders(folder, ignored);
+    return folder;
 }
 
 void CConfigEditor::showConfig() {

@@ -41,6 +41,10 @@ public:
     void readDevice();
     void writeDevice();
     void resetDevice();
+    // A Write of `block` (device order, as a backup holds it) in place of the
+    // pages, for a tracker of `model`; the tracker's own fields and the
+    // password are taken as in every Write.
+    void restoreDevice(const DeviceConfig& block, int model);
 
     // Bytes arrived on the link: every answer now in whole is handled at once.
     // A wake-up with nothing new does no harm.
@@ -70,7 +74,7 @@ private:
     void scanPorts();
     void readFinished();
     bool prepareWrite();
-    void writeFinished();
+    void writeFinished(int differences);
 
     // Engine.
     void sendFrame(FrameKind kind);
@@ -83,6 +87,7 @@ private:
     FrameKind retryFrame() const;
     void takeGetAnswer();
     void takeBlock();
+    void startCheck();
     void finishAfterOneTick();
     void onSilentTick();
     void giveUp();
@@ -113,6 +118,12 @@ private:
     int portNumber_ = 1;
     bool readRequested_ = false;
     bool writePhase_ = false;
+    // After the last block is written, the block is read back and compared.
+    bool checkPhase_ = false;
+    std::array<std::uint8_t, kDeviceBlockSize> checkBlock_{};
+    // The Write sends a backup rather than the pages (writeImage holds it).
+    bool restoring_ = false;
+    int restoreModel_ = -1;
 
     // An exchange is under way: arrivals and ticks mean something only then.
     bool running_ = false;

@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -37,6 +39,7 @@
 #include "link/com_port.h"
 #include "link/status_texts.h"
 #include "settings/settings_file.h"
+#include "settings/tracker_backup.h"
 
 namespace {
 
@@ -189,11 +192,14 @@ void CGPS_QConfigDlg::buildMenus() {
     QMenu* file = bar->addMenu("Файл");
     QAction* open = command(this, 32815, "Открыть файл настроек");
     QAction* save = command(this, 32816, "Сохранить файл настроек");
+    auto* restore = new QAction("Восстановить из резервной копии…", this);
+    restore->setObjectName("restoreBackup");
     QAction* quit = command(this, 32817, "Выход");
     connect(open, &QAction::triggered, this, &CGPS_QConfigDlg::onOpenSettings);
     connect(save, &QAction::triggered, this, &CGPS_QConfigDlg::onSaveSettings);
+    connect(restore, &QAction::triggered, this, &CGPS_QConfigDlg::onRestoreBackup);
     connect(quit, &QAction::triggered, this, &QDialog::reject);
-    file->addActions({open, save, quit});
+    file->addActions({open, save, restore, quit});
 
     QMenu* device = bar->addMenu("GPS Квелтер");
     QAction* read = command(this, 32818, "Прочитать настройки Квелтера");
@@ -314,6 +320,8 @@ void CGPS_QConfigDlg::buildStatusLine(QStatusBar* statusBar) {
                              kTextWriteOk, kTextInterrupted, kSettingsSavedText,
                              kSettingsSaveFailedText, kSettingsOpenedText, kSettingsOpenFailedText})
         resultWidth = std::max(resultWidth, fm.horizontalAdvance(QString::fromUtf8(text)) + 6);
+    const QString checkFailed = QString::asprintf(kTextCheckFailedFormat, int(kDeviceBlockSize));
+    resultWidth = std::max(resultWidth, fm.horizontalAdvance(checkFailed) + 6);
     const QString modelKept = QString::fromStdString(OpenedModelKeptText(kModelRQ30));
     resultWidth = std::max(resultWidth, fm.horizontalAdvance(modelKept) + 6);
 
@@ -336,6 +344,8 @@ void CGPS_QConfigDlg::buildStatusLine(QStatusBar* statusBar) {
 
 void CGPS_QConfigDlg::showResult(const std::string& text, ResultColour colour) {
     panes_[1]->setText(QString::fromStdString(text));
+    // A reason naming a path may be longer than the pane.
+    panes_[1]->setToolTip(QString::fromStdString(text));
     panes_[1]->setBackground(rgb(resultRgb(colour)));
 }
 
@@ -348,6 +358,16 @@ void CGPS_QConfigDlg::setModelButtonText(const std::string& text) {
     modelButton_->setText(QString::fromStdString(text));
 }
 
+void CGPS_QConfigDlg::showBackup(const std::string& binPath) {
+    const QString path = QFile::decodeName(QByteArray::fromStdString(binPath));
+    const QString text = QString::fromUtf8(kBackupNamedText) + QFileInfo(path).fileName();
+    StatusPane* pane = panes_[0];
+    pane->setText(text);
+    pane->setToolTip(QDir::toNativeSeparators(path));
+    const int templateWidth = kPane0Pixels * dialogUnits(font()).baseX / kTemplateBaseX;
+    pane->setFixedWidth(std::max(templateWidth, QFontMetrics(font()).horizontalAdvance(text) + 6));
+}
+
 void CGPS_QConfigDlg::armTick() {
     tick_.start();  // restarts the 20 ms when already armed
 }
@@ -356,8 +376,9 @@ void CGPS_QConfigDlg::cancelTick() {
     tick_.stop();
 }
 
-QString CGPS_QConfigDlg::chooseSettingsFile(QWidget* parent, bool save) {
+QString CGPS_QConfigDlg::chooseSettingsFile(QWidget* parent, bool save, const QString& folder) {
     QFileDialog dialog(parent);
+    if (!folder.isEmpty()) dialog.setDirectory(folder);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilters({"Ini Files (*.ini)", "All Files (*.*)"});
@@ -368,7 +389,17 @@ QString CGPS_QConfigDlg::chooseSettingsFile(QWidget* parent, bool save) {
 
 void CGPS_QConfigDlg::onOpenSettings() {
     editor_->beginOpen();
-    const QString path = chooseFile_(this, false);
+    const QString path = chooseFile_(this, false, {});
+    if (path.isEmpty())
+        editor_->openCancelled();
+    else
+        editor_->openSettingsFrom(QFile::encodeName(path).toStdString());
+}
+
+void CGPS_QConfigDlg::onRestoreBackup() {
+    const std::string folder = editor_->beginRestore();
+    const QString path =
+        chooseFile_(this, false, QFile::decodeName(QByteArray::fromStdString(folder)));
     if (path.isEmpty())
         editor_->openCancelled();
     else
@@ -379,7 +410,7 @@ void CGPS_QConfigDlg::onSaveSettings() {
     // The pages are collected before the dialog opens, as a cancelled save
     // collects them too.
     editor_->beginSave();
-    const QString path = chooseFile_(this, true);
+    const QString path = chooseFile_(this, true, {});
     if (path.isEmpty())
         editor_->saveCancelled();
     else

@@ -21,6 +21,7 @@ class RecordingShell : public WindowShell {
     }
     void showVersion(const std::string& text) override { version = text; }
     void setModelButtonText(const std::string& text) override { modelTexts.push_back(text); }
+    void showBackup(const std::string& binPath) override { backups.push_back(binPath); }
     void armTick() override { tickArmed = true; }
     void cancelTick() override { tickArmed = false; }
 
@@ -29,6 +30,7 @@ class RecordingShell : public WindowShell {
     int results = 0;
     std::string version;
     std::vector<std::string> modelTexts;
+    std::vector<std::string> backups;
     bool tickArmed = false;
 };
 

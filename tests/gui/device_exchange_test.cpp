@@ -4,7 +4,9 @@
 // the tracker in process; one goes through the window's real serial port to a
 // simulated tracker behind a pseudo-terminal.
 #include <QAction>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <memory>
 
@@ -38,6 +40,7 @@ class DeviceExchangeTest : public QObject {
     std::unique_ptr<TrackerSim> sim;
     std::unique_ptr<SimulatedLink> link;
     std::unique_ptr<CGPS_QConfigDlg> window;
+    QTemporaryDir dataHome;  // backups go here, never to the real home
 
     void start(int trackerModel) {
         sim = std::make_unique<TrackerSim>(trackerModel);
@@ -56,6 +59,11 @@ class DeviceExchangeTest : public QObject {
     QString result() const { return window->statusPane(1)->text(); }
 
   private slots:
+    void initTestCase() {
+        QVERIFY(dataHome.isValid());
+        qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
+    }
+
     void cleanup() {
         window.reset();
         link.reset();
@@ -112,6 +120,12 @@ class DeviceExchangeTest : public QObject {
         QCOMPARE(QByteArray::fromStdString(GetText(written, Field::USSDReq)), QByteArray("*100#"));
         QCOMPARE(QByteArray::fromStdString(GetText(written, Field::DevicePassword)),
                  QByteArray("8647"));
+        // Pane 0 names the backup made before the write; its tooltip is the file.
+        const QString backup = window->statusPane(0)->text();
+        QVERIFY2(backup.startsWith("Резервная копия: ") && backup.endsWith("-RQ30.bin"),
+                 qPrintable(backup));
+        QVERIFY(QFile::exists(window->statusPane(0)->toolTip()));
+        QVERIFY(window->statusPane(0)->toolTip().startsWith(dataHome.path()));
     }
 
     void writeRefusesAnotherModel() {

@@ -166,7 +166,8 @@ class WindowTest : public QObject {
 
     void menusAndToolbar() {
         QCOMPARE(itemTexts(topMenu(window.get(), "Файл")),
-                 QStringList({"Открыть файл настроек", "Сохранить файл настроек", "Выход"}));
+                 QStringList({"Открыть файл настроек", "Сохранить файл настроек",
+                              "Восстановить из резервной копии…", "Выход"}));
         QCOMPARE(itemTexts(topMenu(window.get(), "GPS Квелтер")),
                  QStringList({"Прочитать настройки Квелтера", "Записать настройки в Квелтер", "-",
                               "Сбросить настройки Квелтера"}));
@@ -298,7 +299,7 @@ class WindowTest : public QObject {
     }
 
     void exitItemCloses() {
-        topMenu(window.get(), "Файл")->actions().at(2)->trigger();
+        topMenu(window.get(), "Файл")->actions().at(3)->trigger();
         QVERIFY(!window->isVisible());
     }
 
@@ -328,7 +329,7 @@ class WindowTest : public QObject {
         const QString path = dir.filePath("tracker.ini");
         QString answer;
         bool askedToSave = false;
-        window->setFileChooser([&](QWidget*, bool save) {
+        window->setFileChooser([&](QWidget*, bool save, const QString&) {
             askedToSave = save;
             return answer;
         });
@@ -358,6 +359,36 @@ class WindowTest : public QObject {
         topMenu(window.get(), "Файл")->actions().at(0)->trigger();
         QCOMPARE(window->statusPane(1)->text(), QString("Файл открыт успешно"));
         QCOMPARE(main.text(1034), QString("Дача"));
+    }
+
+    // "Restore from a backup": the dialog starts in the backups folder of the
+    // user's data folder, and the chosen backup opens like a settings file.
+    void restoreOpensABackupFromTheBackupsFolder() {
+        const QByteArray oldDataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
+        QString offered;
+        bool cancel = false;
+        window->setFileChooser([&](QWidget*, bool save, const QString& folder) {
+            offered = folder;
+            if (save || cancel) return QString();
+            const QString path = folder + "/2026-12-10T14-03-22-RQ10.ini";
+            QFile file(path);
+            if (file.open(QIODevice::WriteOnly))
+                file.write("[GPS Quelter Config file]\r\nBootVersion=112\r\nQuelterName=Q-07\r\n");
+            return path;
+        });
+        QAction* restore = topMenu(window.get(), "Файл")->actions().at(2);
+        restore->trigger();
+        QCOMPARE(offered, dir.filePath("data/quelter-config/backups"));
+        QCOMPARE(window->statusPane(1)->text(), QString("Файл открыт успешно"));
+        QCOMPARE(page(PageId::Main).text(1034), QString("Q-07"));
+        QCOMPARE(window->modelButton()->text(), QString("RQ10"));
+
+        cancel = true;
+        restore->trigger();
+        QCOMPARE(window->statusPane(1)->text(), QString("Ошибка загрузки файла"));
+        QCOMPARE(window->statusPane(1)->background(), kRed);
+        qputenv("XDG_DATA_HOME", oldDataHome);
     }
 
     // The platform dialog itself: both filters, ".ini" added to a bare name.
