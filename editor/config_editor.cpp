@@ -12,7 +12,9 @@
 #include "editor/show_config.h"
 #include "link/device_owner.h"
 #include "link/status_texts.h"
+#include "settings/file_access.h"
 #include "settings/settings_file.h"
+#include "settings/tracker_backup.h"
 
 // The engine talks to its owner through DeviceCommandOwner; the editor keeps
 // that interface to itself so callers see only the window's operations.
@@ -30,7 +32,8 @@ struct CConfigEditor::Impl final : DeviceCommandOwner {
     void showResult(const std::string& text, ResultColour colour) override {
         shell.showResult(text, colour);
         // The pages a Write collected are on the tracker now.
-        if (colour == ResultColour::Green && text == kTextWriteOk) {
+        if (colour == ResultColour::Green && text == kTextWriteOk &&
+            std::exchange(writeCollected, false)) {
             baseline = writeCollection;
             baselineModel = writeModel;
             refreshTitle();
@@ -43,11 +46,23 @@ struct CConfigEditor::Impl final : DeviceCommandOwner {
         editor.showConfig();
         takeBaseline();
     }
-    // The engine collects at the start of a Write's write phase.
+    // The engine collects at the start of a Write's write phase (a restore
+    // writes a backup instead, and leaves the pages out of it).
     void collectPages() override {
         editor.collectPages();
         writeCollection = exchange.workingImage;
         writeModel = exchange.editedModel;
+        writeCollected = true;
+    }
+    bool backUpBlock(const DeviceConfig& block, int model) override {
+        const BackupOutcome backup =
+            BackUpTracker(block, model, TrackerBackupFolder(), LocalTimeNow());
+        if (!backup.ok) {
+            shell.showResult(kBackupFailedText + backup.problem, ResultColour::Red);
+            return false;
+        }
+        shell.showBackup(backup.binPath);
+        return true;
     }
     void armTick() override { shell.armTick(); }
     void cancelTick() override { shell.cancelTick(); }
@@ -120,14 +135,15 @@ struct CConfigEditor::Impl final : DeviceCommandOwner {
             shell.setBusy(running);
         }
         if (!running) return;
-        const bool writing = exchange.inWritePhase();
+        const CBootloaderExchange::Pass pass = exchange.pass();
         const int done = exchange.blocksDone();
-        if (done == shownDone && writing == shownWritePhase) return;
+        if (done == shownDone && pass == shownPass) return;
         shownDone = done;
-        shownWritePhase = writing;
+        shownPass = pass;
+        static constexpr const char* kPassNames[] = {"Чтение", "Запись", "Проверка"};
         char text[96];
-        std::snprintf(text, sizeof text, "%s: блок %d из %d", writing ? "Запись" : "Чтение", done,
-                      CBootloaderExchange::kBlockCount);
+        std::snprintf(text, sizeof text, "%s: блок %d из %d", kPassNames[static_cast<int>(pass)],
+                      done, CBootloaderExchange::kBlockCount);
         progress.assign(text);
         shell.showProgress(progress, done, CBootloaderExchange::kBlockCount);
     }
@@ -150,11 +166,12 @@ struct CConfigEditor::Impl final : DeviceCommandOwner {
     int baselineModel = 0;
     DeviceConfig writeCollection{};
     int writeModel = 0;
+    bool writeCollected = false;
     std::string fileName;  // the settings file last opened or saved, without its folder
     std::string title;
 
     bool shownBusy = false;
-    bool shownWritePhase = false;
+    CBootloaderExchange::Pass shownPass = CBootloaderExchange::Pass::Reading;
     int shownDone = -1;
     std::string progress;
 };
@@ -180,12 +197,14 @@ void CConfigEditor::startUp() {
 
 void CConfigEditor::readDevice() {
     if (busy() || !impl_->mayDiscardEdits()) return;
+    impl_->writeCollected = false;
     impl_->exchange.readDevice();
     impl_->syncBusy();
 }
 
 void CConfigEditor::writeDevice() {
     if (busy()) return;
+    impl_->writeCollected = false;
     impl_->exchange.writeDevice();
     impl_->syncBusy();
 }
@@ -194,8 +213,22 @@ void CConfigEditor::resetDevice() {
     if (busy()) return;
     if (impl_->shell.ask(Question::ConfirmReset) != Answer::Yes) return;
     if (!impl_->mayDiscardEdits()) return;
+    impl_->writeCollected = false;
     impl_->exchange.resetDevice();
     impl_->syncBusy();
+}
+
+bool CConfigEditor::restoreFromBackup(const std::string& binPath) {
+    if (busy()) return false;
+    const LoadedBackup backup = LoadTrackerBackup(binPath);
+    if (!backup.ok) {
+        impl_->shell.showResult(kBackupLoadFailedText + backup.problem, ResultColour::Red);
+        return false;
+    }
+    impl_->writeCollected = false;
+    impl_->exchange.restoreDevice(backup.block, backup.model);
+    impl_->syncBusy();
+    return true;
 }
 
 void CConfigEditor::onArrival() {
@@ -215,7 +248,17 @@ bool CConfigEditor::busy() const {
 void CConfigEditor::openSettings() {
     if (busy() || !impl_->mayDiscardEdits()) return;
     beginOpen();
-    const std::string path = impl_->shell.pickSettingsFile(false);
+    const std::string path = impl_->shell.pickSettingsFile(false, {});
+    if (path.empty())
+        openCancelled();
+    else
+        openSettingsFrom(path);
+}
+
+void CConfigEditor::openBackup() {
+    if (busy() || !impl_->mayDiscardEdits()) return;
+    const std::string folder = beginRestore();
+    const std::string path = impl_->shell.pickSettingsFile(false, folder);
     if (path.empty())
         openCancelled();
     else
@@ -231,7 +274,7 @@ void CConfigEditor::openSettingsFile(const std::string& path) {
 bool CConfigEditor::saveSettings() {
     if (busy()) return false;
     beginSave();
-    const std::string path = impl_->shell.pickSettingsFile(true);
+    const std::string path = impl_->shell.pickSettingsFile(true, {});
     if (path.empty()) {
         saveCancelled();
         return false;
@@ -349,6 +392,15 @@ bool CConfigEditor::openSettingsFrom(const std::string& path) {
 
 void CConfigEditor::openCancelled() {
     impl_->shell.showResult(kSettingsOpenFailedText, ResultColour::Red);
+}
+
+std::string CConfigEditor::beginRestore() {
+    impl_->shell.showResult("", ResultColour::Green);
+    const std::string folder = TrackerBackupFolder();
+    // A dialog asked for a missing folder would open somewhere else.
+    std::string ignored;
+    if (!folder.empty()) MakeFolders(folder, ignored);
+    return folder;
 }
 
 void CConfigEditor::showConfig() {

@@ -29,6 +29,8 @@ public:
     virtual void showResult(const std::string& text, ResultColour colour) = 0;
     virtual void showVersion(const std::string& text) = 0;
     virtual void setModelButtonText(const std::string& text) = 0;
+    // Names the backup a Write or Reset has just made: the path of its .bin.
+    virtual void showBackup(const std::string& binPath) = 0;
     // One-shot 20 ms, ends in CConfigEditor::onTick; arming restarts it.
     virtual void armTick() = 0;
     virtual void cancelTick() = 0;
@@ -45,9 +47,10 @@ public:
     // "*" for unsaved edits, the settings file last opened or saved, the caption.
     virtual void setTitle(const std::string& title) { (void)title; }
     virtual Answer ask(Question question) { return questionText(question).unattended; }
-    // A settings file to open, or to save to; empty when the user cancels.
-    virtual std::string pickSettingsFile(bool save) {
-        (void)save;
+    // A settings file to open, or to save to, starting in `folder` (empty:
+    // where the dialog would start anyway); empty when the user cancels.
+    virtual std::string pickSettingsFile(bool save, const std::string& folder) {
+        (void)save, (void)folder;
         return {};
     }
 };
@@ -67,6 +70,11 @@ public:
     void readDevice();
     void writeDevice();
     void resetDevice();
+    // Writes a backup's .bin back to the tracker, as a Write does: the
+    // tracker's own fields and the password are kept, a backup is made first
+    // and the result is checked. A file that is no backup opens no port:
+    // false, with the reason shown.
+    bool restoreFromBackup(const std::string& binPath);
     // The port signalled bytes (its owner registers the link's arrival notify
     // and calls this on the window's thread), and the 20 ms tick.
     void onArrival();
@@ -78,6 +86,9 @@ public:
     // with the shell's file dialog; true when the file was written.
     void openSettings();
     void openSettingsFile(const std::string& path);
+    // "Восстановить из резервной копии…": Open, with the dialog in the backups
+    // folder.
+    void openBackup();
     bool saveSettings();
 
     // Before the window closes (Escape, "Выход", the close box): asks to stop
@@ -114,6 +125,11 @@ public:
     void beginOpen();
     bool openSettingsFrom(const std::string& path);
     void openCancelled();
+    // "Restore from a backup": beginRestore clears the result and returns
+    // the backups folder (created when missing; empty when there is none) for
+    // the file dialog; the chosen .ini then opens like any settings file
+    // (openSettingsFrom), a cancelled dialog goes to openCancelled.
+    std::string beginRestore();
 
     // Showing forgets what the pages remembered of the configuration before;
     // collecting first applies the lower bounds still pending.

@@ -84,7 +84,10 @@ int CBootloaderExchange::drainLink() {
     if (link_.available() <= 0) return 0;
     const int n = link_.fetch(ring_.data(), ringWrite_, kRingSize);
     if (n <= 0) return 0;
+    // Bytes end a silence, whenever they come: a tracker that answers each
+    // frame just after a tick is slow, not silent.
     heard_ = true;
+    silentTicks_ = 0;
     pending_ += n;
     if (pending_ > kRingSize) {
         // The newest bytes have overwritten the oldest.
@@ -220,13 +223,10 @@ void CBootloaderExchange::onAck() {
             refusals_ = 0;
             ++blocksDone_;
             blockAddress_ += kBlockSize;
-            if (blockAddress_ < kEndAddress) {
+            if (blockAddress_ < kEndAddress)
                 sendFrame(FrameKind::WriteCommand);
-            } else {
-                // Done; the port stays open until the next command's scan.
-                halt();
-                writeFinished();
-            }
+            else
+                startCheck();
             break;
     }
 }
@@ -254,12 +254,22 @@ void CBootloaderExchange::takeBlock() {
     refusals_ = 0;
     const int offset = blockAddress_ - kFirstBlockAddress - kBlockSize;
     const bool inImage = offset >= 0 && offset + kBlockSize <= static_cast<int>(kDeviceBlockSize);
+    std::uint8_t* target = checkPhase_ ? checkBlock_.data() : readImage.bytes;
     for (int i = 0; i < kBlockSize; ++i) {
-        if (inImage) readImage.bytes[offset + i] = ring_[ringRead_];
+        if (inImage) target[offset + i] = ring_[ringRead_];
         consumeByte();
     }
     ++blocksDone_;
     if (blockAddress_ < kEndAddress) return;
+    if (checkPhase_) {
+        // Done; the port stays open until the next command's scan.
+        halt();
+        int differences = 0;
+        for (std::size_t i = 0; i < kDeviceBlockSize; ++i)
+            differences += checkBlock_[i] != writeImage.bytes[i];
+        writeFinished(differences);
+        return;
+    }
     if (readRequested_) {
         readFinished();
         finishAfterOneTick();
@@ -278,6 +288,16 @@ void CBootloaderExchange::takeBlock() {
 void CBootloaderExchange::finishAfterOneTick() {
     finished_ = true;
     restartTick();
+}
+
+// A tracker may acknowledge a block it did not store as sent: the Write is
+// done only when the block reads back as written, with the Read's frames.
+void CBootloaderExchange::startCheck() {
+    writePhase_ = false;
+    checkPhase_ = true;
+    blocksDone_ = 0;
+    blockAddress_ = kFirstBlockAddress;
+    sendFrame(FrameKind::ReadCommand);
 }
 
 void CBootloaderExchange::onSilentTick() {

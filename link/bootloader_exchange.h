@@ -41,6 +41,10 @@ public:
     void readDevice();
     void writeDevice();
     void resetDevice();
+    // A Write of `block` (device order, as a backup holds it) in place of the
+    // pages, for a tracker of `model`; the tracker's own fields and the
+    // password are taken as in every Write.
+    void restoreDevice(const DeviceConfig& block, int model);
 
     // Bytes arrived on the link: every answer now in whole is handled at once.
     // A wake-up with nothing new does no harm.
@@ -60,8 +64,13 @@ public:
     bool running() const { return running_ && !finished_; }
     // A Write or a Reset is under way, its first read included.
     bool writing() const { return running() && !readCommand_; }
-    bool inWritePhase() const { return running() && writePhase_; }
-    // Blocks of the current pass (read, or write) done, of kBlockCount.
+    // Which pass over the block the exchange is in, and how many of its
+    // kBlockCount blocks are done: a Read reads, a Write reads, writes, and
+    // reads back to check.
+    enum class Pass : std::uint8_t { Reading, Writing, Checking };
+    Pass pass() const {
+        return writePhase_ ? Pass::Writing : checkPhase_ ? Pass::Checking : Pass::Reading;
+    }
     int blocksDone() const { return blocksDone_; }
     // The last command's scan ended without a tracker.
     bool trackerNotFound() const { return trackerNotFound_; }
@@ -87,7 +96,7 @@ private:
     void showNotFound();
     void readFinished();
     bool prepareWrite();
-    void writeFinished();
+    void writeFinished(int differences);
 
     // Engine.
     void sendFrame(FrameKind kind);
@@ -100,6 +109,7 @@ private:
     FrameKind retryFrame() const;
     void takeGetAnswer();
     void takeBlock();
+    void startCheck();
     void finishAfterOneTick();
     void onSilentTick();
     void giveUp();
@@ -137,6 +147,12 @@ private:
     // refused, and why; the text of a scan that finds nothing names it.
     int refusedPort_ = 0;
     PortOpenError refusal_ = PortOpenError::None;
+    // After the last block is written, the block is read back and compared.
+    bool checkPhase_ = false;
+    std::array<std::uint8_t, kDeviceBlockSize> checkBlock_{};
+    // The Write sends a backup rather than the pages (writeImage holds it).
+    bool restoring_ = false;
+    int restoreModel_ = -1;
 
     // An exchange is under way: arrivals and ticks mean something only then.
     bool running_ = false;

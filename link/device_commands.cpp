@@ -1,4 +1,5 @@
-// Read, Write and Reset, the port scan, and what the engine reports back.
+// Read, Write, Reset and Restore, the port scan, and what the engine reports back.
+#include <algorithm>
 #include <cstdio>
 
 #include "config/defaults.h"
@@ -17,6 +18,15 @@ void CBootloaderExchange::readDevice() {
 }
 
 void CBootloaderExchange::writeDevice() {
+    restoring_ = false;
+    startCommand(false);
+}
+
+void CBootloaderExchange::restoreDevice(const DeviceConfig& block, int model) {
+    writeImage = block;
+    std::fill(writeImage.bytes + kDeviceBlockSize, writeImage.bytes + kConfigSize, 0);
+    restoreModel_ = model;
+    restoring_ = true;
     startCommand(false);
 }
 
@@ -39,6 +49,7 @@ void CBootloaderExchange::startCommand(bool read) {
     trackerNotFound_ = false;
     refusedPort_ = 0;
     refusal_ = PortOpenError::None;
+    checkPhase_ = false;
     portNumber_ = 1;
     scanPorts();
 }
@@ -119,17 +130,26 @@ void CBootloaderExchange::readFinished() {
 }
 
 bool CBootloaderExchange::prepareWrite() {
-    owner_.collectPages();
-    writeImage = workingImage;
-    SwapByteOrder(writeImage);
-    if (editedModel != deviceModel) {
+    if (!restoring_) {
+        owner_.collectPages();
+        writeImage = workingImage;
+        SwapByteOrder(writeImage);
+    }
+    if ((restoring_ ? restoreModel_ : editedModel) != deviceModel) {
         show(kTextIncompatible, ResultColour::Red);
         return false;
     }
     KeepDeviceFields(writeImage, readImage);
-    return true;
+    // Last, so that only a Write that goes ahead leaves a backup.
+    return owner_.backUpBlock(readImage, deviceModel);
 }
 
-void CBootloaderExchange::writeFinished() {
-    show(kTextWriteOk, ResultColour::Green);
+void CBootloaderExchange::writeFinished(int differences) {
+    if (differences == 0) {
+        show(kTextWriteOk, ResultColour::Green);
+        return;
+    }
+    char text[96];
+    std::snprintf(text, sizeof text, kTextCheckFailedFormat, differences);
+    show(text, ResultColour::Red);
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "config/device_config.h"
 #include "config/result_colour.h"
 
 class DeviceCommandOwner {
@@ -18,6 +19,11 @@ public:
     // Puts the working image on the pages / rebuilds it from the pages.
     virtual void showConfig() = 0;
     virtual void collectPages() = 0;
+    // A Write is about to replace the tracker's block: `block` is what the
+    // tracker sent (device order), `model` its model id. The owner keeps a
+    // copy and names it; false stops the Write before any block is sent, and
+    // the owner has shown why.
+    virtual bool backUpBlock(const DeviceConfig& block, int model) = 0;
     // One-shot 20 ms tick that ends in CBootloaderExchange::onTick on the
     // owner's thread; arming while armed restarts the 20 ms. The owner also
     // calls onArrival, on that thread, whenever the link signals bytes.

@@ -7,6 +7,9 @@ inline constexpr const char* kTextReadOk = "Параметры прочитан�
 inline constexpr const char* kTextBadModel = "Ошибка чтения модели устройства";
 inline constexpr const char* kTextIncompatible = "Несовместимое устройство";
 inline constexpr const char* kTextWriteOk = "Параметры записаны успешно";
+// The block read back after a Write differs from what was sent: %d bytes.
+inline constexpr const char* kTextCheckFailedFormat = "Ошибка проверки записи: %d байт отличаются";
+inline constexpr const char* kTextCheckFailedPrefix = "Ошибка проверки записи:";
 inline constexpr const char* kTextInterrupted = "Обмен с GPS Quelter прерван";
 // When no tracker was found but a port was there and could not be had; %s is
 // the port's name.

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdlib>
+#include <filesystem>
 #include <random>
+#include <system_error>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -14,9 +17,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <filesystem>
-#include <system_error>
 #endif
 
 namespace {
@@ -64,18 +64,29 @@ std::string temporaryNameFor(const std::string& target, std::size_t nameStart) {
 
 constexpr int kNameAttempts = 8;
 
+std::string systemReason(int error) {
+    return std::generic_category().message(error);
+}
+
 }  // namespace
 
 #ifdef _WIN32
 
 namespace {
 
-std::wstring widen(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    const int n =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+// UTF-8, as the window passes paths; a path that is not valid UTF-8 is taken
+// in the ANSI code page, as the C runtime hands a command line's arguments.
+std::wstring widen(const std::string& path) {
+    if (path.empty()) return {};
+    const int size = static_cast<int>(path.size());
+    UINT codePage = CP_UTF8;
+    int n = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, path.data(), size, nullptr, 0);
+    if (n == 0) {
+        codePage = CP_ACP;
+        n = MultiByteToWideChar(codePage, 0, path.data(), size, nullptr, 0);
+    }
     std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+    MultiByteToWideChar(codePage, 0, path.data(), size, wide.data(), n);
     return wide;
 }
 
@@ -144,6 +155,64 @@ bool SaveFileReplacing(const std::string& path, const std::function<bool(std::FI
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!ok) _wremove(temporary.c_str());
     return ok;
+}
+
+NewFileResult SaveNewFile(const std::string& path, const std::function<bool(std::FILE*)>& write,
+                          std::string& reason) {
+    const std::wstring wide = widen(path);
+    const int fd = _wopen(wide.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                          _S_IREAD | _S_IWRITE);
+    if (fd < 0) {
+        if (errno == EEXIST) return NewFileResult::Taken;
+        reason = systemReason(errno);
+        return NewFileResult::Failed;
+    }
+    std::FILE* file = _fdopen(fd, "wb");
+    if (!file) {
+        reason = systemReason(errno);
+        _close(fd);
+        _wremove(wide.c_str());
+        return NewFileResult::Failed;
+    }
+    bool ok = write(file) && std::fflush(file) == 0 &&
+              FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(fd)));
+    if (!ok) reason = systemReason(errno);
+    if (std::fclose(file) != 0 && ok) {
+        reason = systemReason(errno);
+        ok = false;
+    }
+    if (ok) return NewFileResult::Created;
+    _wremove(wide.c_str());
+    return NewFileResult::Failed;
+}
+
+bool MakeFolders(const std::string& path, std::string& reason) {
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(widen(path)), ec);
+    if (ec) reason = ec.message();
+    return !ec;
+}
+
+void RemoveFile(const std::string& path) {
+    _wremove(widen(path).c_str());
+}
+
+std::string UserDataFolder() {
+    const wchar_t* folder = _wgetenv(L"LOCALAPPDATA");
+    if (!folder || !*folder) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, folder, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return {};
+    std::string utf8(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, folder, -1, utf8.data(), n, nullptr, nullptr);
+    utf8.pop_back();  // the terminator
+    return utf8;
+}
+
+std::tm LocalTimeNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_s(&local, &now);
+    return local;
 }
 
 #else  // POSIX
@@ -247,6 +316,59 @@ bool SaveFileReplacing(const std::string& path, const std::function<bool(std::FI
     }
     syncFolderOf(target, nameStart);
     return true;
+}
+
+NewFileResult SaveNewFile(const std::string& path, const std::function<bool(std::FILE*)>& write,
+                          std::string& reason) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        if (errno == EEXIST) return NewFileResult::Taken;
+        reason = systemReason(errno);
+        return NewFileResult::Failed;
+    }
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file) {
+        reason = systemReason(errno);
+        ::close(fd);
+        ::unlink(path.c_str());
+        return NewFileResult::Failed;
+    }
+    bool ok = write(file) && std::fflush(file) == 0 && ::fsync(fd) == 0;
+    if (!ok) reason = systemReason(errno);
+    if (std::fclose(file) != 0 && ok) {
+        reason = systemReason(errno);
+        ok = false;
+    }
+    if (ok) return NewFileResult::Created;
+    ::unlink(path.c_str());
+    return NewFileResult::Failed;
+}
+
+bool MakeFolders(const std::string& path, std::string& reason) {
+    std::error_code ec;
+    fs::create_directories(path, ec);
+    if (ec) reason = ec.message();
+    return !ec;
+}
+
+void RemoveFile(const std::string& path) {
+    ::unlink(path.c_str());
+}
+
+std::string UserDataFolder() {
+    // A relative XDG_DATA_HOME is to be ignored.
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg && xdg[0] == '/') return xdg;
+    const char* home = std::getenv("HOME");
+    if (!home || !*home) return {};
+    return std::string(home) + "/.local/share";
+}
+
+std::tm LocalTimeNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    return local;
 }
 
 #endif

@@ -1,10 +1,13 @@
-// Reading and replacing whole files: the one place where the settings code
-// talks to the operating system, and the only one that differs between POSIX
-// and Windows. Paths are UTF-8.
+// Reading, replacing and creating whole files, and where the user's data
+// lives: the one place where the settings code talks to the operating system,
+// and the only one that differs between POSIX and Windows. Paths are UTF-8
+// (on Windows, one that is not valid UTF-8 is taken in the ANSI code page, as
+// a command line's arguments come).
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <limits>
 #include <string>
@@ -32,3 +35,36 @@ bool ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string&
 // False, with the target untouched and no temporary file left, when any step
 // fails or `write` returns false.
 bool SaveFileReplacing(const std::string& path, const std::function<bool(std::FILE*)>& write);
+
+enum class NewFileResult { Created, Taken, Failed };
+
+// Writes a new file at `path` through `write`, only if nothing of that name
+// exists yet: the test and the creation are one step, so two writers (threads
+// or processes) never both get one name. The file is readable by its owner
+// only, and on disk before Created is returned. Taken: the name was in use
+// and nothing was touched. Failed: `reason` says why, and nothing of ours is
+// left behind.
+NewFileResult SaveNewFile(const std::string& path, const std::function<bool(std::FILE*)>& write,
+                          std::string& reason);
+
+// Makes a folder and any missing folders above it; false, with the reason,
+// when it is not there afterwards.
+bool MakeFolders(const std::string& path, std::string& reason);
+
+// Removes a file, if there is one.
+void RemoveFile(const std::string& path);
+
+// Where per-user application data lives: $XDG_DATA_HOME (when absolute) or
+// $HOME/.local/share; %LOCALAPPDATA% on Windows. Empty when the environment
+// names none.
+std::string UserDataFolder();
+
+// Between a folder and a name in the paths above.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// The local date and time now.
+std::tm LocalTimeNow();

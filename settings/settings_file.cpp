@@ -124,7 +124,9 @@ std::string lineSafeText(const DeviceConfig& working, Field field) {
     return text;
 }
 
-void fillStore(CSettingsFile& store, const DeviceConfig& working, int editedModel) {
+}  // namespace
+
+void FillSettingsStore(CSettingsFile& store, const DeviceConfig& working, int editedModel) {
     for (const SettingsKey& k : kKeys) {
         switch (k.kind) {
             case KeyKind::Number:
@@ -139,8 +141,6 @@ void fillStore(CSettingsFile& store, const DeviceConfig& working, int editedMode
         }
     }
 }
-
-}  // namespace
 
 std::span<const SettingsKey> settingsKeys() {
     return kKeys;
@@ -184,7 +184,7 @@ std::string OpenedModelKeptText(int editedModel) {
 SettingsOutcome SaveSettingsFile(const std::string& path, const DeviceConfig& working,
                                  int editedModel) {
     CSettingsFile store;
-    fillStore(store, working, editedModel);
+    FillSettingsStore(store, working, editedModel);
     if (!SaveFileReplacing(path, [&store](std::FILE* file) { return store.Save(file); }))
         return {false, kSettingsSaveFailedText, ResultColour::Red};
     return {true, kSettingsSavedText, ResultColour::Green};

@@ -55,6 +55,9 @@ struct SettingsOutcome {
 SettingsOutcome SaveSettingsFile(const std::string& path, const DeviceConfig& working,
                                  int editedModel);
 
+// Puts what SaveSettingsFile writes into `store`.
+void FillSettingsStore(CSettingsFile& store, const DeviceConfig& working, int editedModel);
+
 // Runs right after LastCmd has been read, with the model as it was before the
 // file's own model is read. The window shows the preset choice here, which
 // turns LastCmd 4 into 0 for the models without the Tracker mode.

@@ -1,9 +1,10 @@
-// quelter-bench-link: how long a Read and a Write (with its pre-read, and
-// whatever else it sends) take against the simulated tracker behind a
-// pseudo-terminal, with the real POSIX port and quelter-cli's owner (arrivals
-// and the 20 ms tick, waited on together). Beside each, the line's floor: the
-// time the bytes that crossed the line need on a 115200-baud cable. Then the
-// process's CPU time while the port sits open and silent.
+// quelter-bench-link: how long a Read and a Write (with its pre-read, its
+// backup, its read-back check and whatever else it sends) take against the
+// simulated tracker behind a pseudo-terminal, with the real POSIX port and
+// quelter-cli's owner (arrivals and the 20 ms tick, waited on together).
+// Beside each, the line's floor: the time the bytes that crossed the line
+// need on a 115200-baud cable. Then the process's CPU time while the port
+// sits open and silent.
 //
 //   quelter-bench-link [--runs N] [--delay-ms N] [--flash-ms N] [--no-pacing]
 //                      [--idle-seconds N]
@@ -15,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,6 +24,8 @@
 #include "link/bootloader_exchange.h"
 #include "link/com_port.h"
 #include "link/exchange_waiter.h"
+#include "settings/file_access.h"
+#include "settings/tracker_backup.h"
 #include "tools/tracker_sim/pty_tracker.h"
 #include "tools/tracker_sim/tracker_sim.h"
 
@@ -45,10 +49,15 @@ class WaitingOwner : public DeviceCommandOwner {
     void setModelButtonText(const std::string&) override {}
     void showConfig() override {}
     void collectPages() override {}
+    // A real backup, into a folder of the benchmark's own.
+    bool backUpBlock(const DeviceConfig& block, int model) override {
+        return BackUpTracker(block, model, backupFolder, LocalTimeNow()).ok;
+    }
     void armTick() override { waiter.armTick(); }
     void cancelTick() override { waiter.cancelTick(); }
 
     std::string result;
+    std::string backupFolder;
     bool failed = false;
     ExchangeWaiter waiter;
 };
@@ -172,20 +181,31 @@ int main(int argc, char** argv) {
 
     WaitingOwner owner;  // outlives the port, whose reader thread notifies it
     CCOMPort port;
+    char backups[] = "/tmp/quelter-bench-backups-XXXXXX";
+    if (!::mkdtemp(backups)) {
+        std::fprintf(stderr, "quelter-bench-link: no folder for the backups\n");
+        return 1;
+    }
+    owner.backupFolder = backups;
     port.setArrivalNotify(&ExchangeWaiter::notify, &owner.waiter);
     CBootloaderExchange engine(port, owner);
     std::printf("tracker on %s, line %s, answer delay %d ms, flash write %d ms a block\n",
                 tracker.path().c_str(), options.pacing ? "115200 baud both ways" : "not paced",
                 options.delayMs, options.flashMs);
 
+    DeviceConfig asRead{};
     for (bool write : {false, true}) {
         std::vector<Sample> samples;
+        // Every Write sends back what the Reads found (a Write leaves its
+        // read image in device order, so it is kept here).
+        if (write) asRead = engine.workingImage;
         for (int i = 0; i < runs; ++i) {
-            if (write) engine.workingImage = engine.readImage;  // write back what was read
+            if (write) engine.workingImage = asRead;
             samples.push_back(runExchange(engine, owner, write));
             if (owner.failed) {
                 std::fprintf(stderr, "quelter-bench-link: %s failed: %s\n",
                              write ? "Write" : "Read", owner.result.c_str());
+                std::filesystem::remove_all(backups);
                 return 1;
             }
         }
@@ -196,6 +216,7 @@ int main(int argc, char** argv) {
     // must sleep in the OS, not poll.
     if (!port.isOpen()) {
         std::fprintf(stderr, "quelter-bench-link: the Write left no port open\n");
+        std::filesystem::remove_all(backups);
         return 1;
     }
     const double cpuBefore = processCpuMs();
@@ -209,5 +230,6 @@ int main(int argc, char** argv) {
                 idleSeconds, cpuUsed, switches);
 
     tracker.stop();
+    std::filesystem::remove_all(backups);
     return 0;
 }

@@ -6,8 +6,10 @@
 #include <QAbstractButton>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -43,6 +45,7 @@
 #include "link/com_port.h"
 #include "link/status_texts.h"
 #include "settings/settings_file.h"
+#include "settings/tracker_backup.h"
 
 namespace {
 
@@ -219,6 +222,7 @@ void CGPS_QConfigDlg::buildMenus() {
          &CGPS_QConfigDlg::onOpenSettings},
         {file, 32816, "&Сохранить файл настроек", QKeySequence(Qt::CTRL | Qt::Key_S),
          &CGPS_QConfigDlg::onSaveSettings},
+        {file, 0, "&Восстановить из резервной копии…", {}, &CGPS_QConfigDlg::onRestoreBackup},
         {file, 32817, "В&ыход", {}, &CGPS_QConfigDlg::reject},
         {device, 32818, "&Прочитать настройки Квелтера", QKeySequence(Qt::CTRL | Qt::Key_R),
          &CGPS_QConfigDlg::onReadDevice},
@@ -228,6 +232,7 @@ void CGPS_QConfigDlg::buildMenus() {
     };
     for (const Item& item : items) {
         QAction* action = command(this, item.command, QString::fromUtf8(item.text));
+        if (item.command == 0) action->setObjectName("restoreBackup");  // no id of its own
         action->setShortcut(item.keys);
         connect(action, &QAction::triggered, this, item.slot);
         if (item.command == 32820) item.menu->addSeparator();
@@ -366,6 +371,8 @@ void CGPS_QConfigDlg::buildStatusLine(QStatusBar* statusBar) {
         resultWidth = std::max(
             resultWidth,
             fm.horizontalAdvance(QString::fromUtf8(format).replace("%s", "/dev/ttyUSB0")) + 6);
+    const QString checkFailed = QString::asprintf(kTextCheckFailedFormat, int(kDeviceBlockSize));
+    resultWidth = std::max(resultWidth, fm.horizontalAdvance(checkFailed) + 6);
     const QString modelKept = QString::fromStdString(OpenedModelKeptText(kModelRQ30));
     resultWidth = std::max(resultWidth, fm.horizontalAdvance(modelKept) + 6);
 
@@ -395,7 +402,8 @@ void CGPS_QConfigDlg::buildStatusLine(QStatusBar* statusBar) {
 
 void CGPS_QConfigDlg::showResult(const std::string& text, ResultColour colour) {
     panes_[1]->setText(QString::fromStdString(text));
-    panes_[1]->setToolTip(panes_[1]->text());
+    // A reason naming a path may be longer than the pane.
+    panes_[1]->setToolTip(QString::fromStdString(text));
     panes_[1]->setBackground(rgb(resultRgb(colour)));
 }
 
@@ -406,6 +414,16 @@ void CGPS_QConfigDlg::showVersion(const std::string& text) {
 
 void CGPS_QConfigDlg::setModelButtonText(const std::string& text) {
     modelButton_->setText(QString::fromStdString(text));
+}
+
+void CGPS_QConfigDlg::showBackup(const std::string& binPath) {
+    const QString path = QFile::decodeName(QByteArray::fromStdString(binPath));
+    const QString text = QString::fromUtf8(kBackupNamedText) + QFileInfo(path).fileName();
+    StatusPane* pane = panes_[0];
+    pane->setText(text);
+    pane->setToolTip(QDir::toNativeSeparators(path));
+    const int templateWidth = kPane0Pixels * dialogUnits(font()).baseX / kTemplateBaseX;
+    pane->setFixedWidth(std::max(templateWidth, QFontMetrics(font()).horizontalAdvance(text) + 6));
 }
 
 void CGPS_QConfigDlg::armTick() {
@@ -467,12 +485,15 @@ Answer CGPS_QConfigDlg::ask(Question question) {
     return q.cancel ? Answer::Cancel : Answer::No;
 }
 
-std::string CGPS_QConfigDlg::pickSettingsFile(bool save) {
-    return QFile::encodeName(chooseFile_(this, save)).toStdString();
+std::string CGPS_QConfigDlg::pickSettingsFile(bool save, const std::string& folder) {
+    return QFile::encodeName(
+               chooseFile_(this, save, QFile::decodeName(QByteArray::fromStdString(folder))))
+        .toStdString();
 }
 
-QString CGPS_QConfigDlg::chooseSettingsFile(QWidget* parent, bool save) {
+QString CGPS_QConfigDlg::chooseSettingsFile(QWidget* parent, bool save, const QString& folder) {
     QFileDialog dialog(parent);
+    if (!folder.isEmpty()) dialog.setDirectory(folder);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilters({"Ini Files (*.ini)", "All Files (*.*)"});
@@ -491,6 +512,10 @@ void CGPS_QConfigDlg::openFromArguments(const QStringList& arguments) {
 
 void CGPS_QConfigDlg::onOpenSettings() {
     editor_->openSettings();
+}
+
+void CGPS_QConfigDlg::onRestoreBackup() {
+    editor_->openBackup();
 }
 
 void CGPS_QConfigDlg::onSaveSettings() {

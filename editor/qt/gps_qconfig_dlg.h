@@ -49,20 +49,23 @@ class CGPS_QConfigDlg : public QDialog, public WindowShell {
     void showResult(const std::string& text, ResultColour colour) override;
     void showVersion(const std::string& text) override;
     void setModelButtonText(const std::string& text) override;
+    // Pane 0 names the backup by its file name; its tooltip holds the path.
+    void showBackup(const std::string& binPath) override;
     void armTick() override;
     void cancelTick() override;
     void setBusy(bool busy) override;
     void showProgress(const std::string& text, int done, int total) override;
     void setTitle(const std::string& title) override;
     Answer ask(Question question) override;
-    std::string pickSettingsFile(bool save) override;
+    std::string pickSettingsFile(bool save, const std::string& folder) override;
 
-    // Asks the user for a settings file to save to (save) or open (!save);
-    // an empty path is a cancelled dialog. The platform's file dialog unless
-    // replaced (tests answer without a dialog).
-    using FileChooser = std::function<QString(QWidget* parent, bool save)>;
+    // Asks the user for a settings file to save to (save) or open (!save),
+    // starting in `folder` when it is given; an empty path is a cancelled
+    // dialog. The platform's file dialog unless replaced (tests answer
+    // without a dialog).
+    using FileChooser = std::function<QString(QWidget* parent, bool save, const QString& folder)>;
     void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
-    static QString chooseSettingsFile(QWidget* parent, bool save);
+    static QString chooseSettingsFile(QWidget* parent, bool save, const QString& folder);
 
     // The program's arguments once Qt has taken its own: the first that is
     // not an option names a settings file to open, as Open would.
@@ -82,6 +85,7 @@ class CGPS_QConfigDlg : public QDialog, public WindowShell {
   public slots:
     void onOpenSettings();
     void onSaveSettings();
+    void onRestoreBackup();
     void onReadDevice();
     void onWriteDevice();
     void onResetDevice();

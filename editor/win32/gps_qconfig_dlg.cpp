@@ -16,6 +16,7 @@
 #include "editor/win32/window_images.h"
 #include "link/status_texts.h"
 #include "settings/settings_file.h"
+#include "settings/tracker_backup.h"
 
 namespace {
 
@@ -83,6 +84,34 @@ constexpr int kPane0Pixels = 50;
 constexpr int kPane1Pixels = 250;
 constexpr int kTemplateBaseX = 6;
 constexpr int kPaneIndent = 2;
+
+constexpr int kTimeZoneList = 1053;
+
+// The open list of a drop-down as wide as its widest item, so long time-zone
+// names read whole; the closed box keeps its template width.
+void fitDroppedList(HWND combo) {
+    if (!combo) return;
+    HDC dc = GetDC(combo);
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(combo, WM_GETFONT, 0, 0)));
+    int widest = 0;
+    const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    std::wstring item;
+    for (int i = 0; i < count; ++i) {
+        item.assign(static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1,
+                    L'\0');
+        const int length = static_cast<int>(
+            SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data())));
+        SIZE size{};
+        GetTextExtentPoint32W(dc, item.c_str(), std::max(length, 0), &size);
+        widest = std::max<int>(widest, size.cx);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(combo, dc);
+    // Room for the list's border and its scroll bar.
+    const int room = 2 * GetSystemMetrics(SM_CXEDGE) + GetSystemMetrics(SM_CXVSCROLL) + 8;
+    SendMessageW(combo, CB_SETDROPPEDWIDTH, widest + room, 0);
+}
 
 COLORREF fromRgb(std::uint32_t rgb) {
     return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
@@ -271,6 +300,7 @@ void CGPS_QConfigDlg::setUp() {
     link_.setArrivalNotify(&CGPS_QConfigDlg::signalArrival, this);
     editor_->startUp();
     setModelButtonText(modelName(editor_->editedModel()) ? modelName(editor_->editedModel()) : "");
+    fitDroppedList(controls_.control(PageId::Main, kTimeZoneList));
 
     makeTooltips();
 }
@@ -543,6 +573,32 @@ void CGPS_QConfigDlg::showResult(const std::string& text, ResultColour colour) {
     panes_[1] = {widen(text),
                  fromRgb(colour == ResultColour::Green ? kResultGreenRgb : kResultRedRgb)};
     if (status_) SendMessageW(status_, SB_SETTEXTW, 1 | SBT_OWNERDRAW, 1);
+}
+
+void CGPS_QConfigDlg::showBackup(const std::string& binPath) {
+    const std::size_t slash = binPath.find_last_of("\\/");
+    const std::string name = slash == std::string::npos ? binPath : binPath.substr(slash + 1);
+    panes_[0] = {widen(kBackupNamedText + name), GetSysColor(COLOR_BTNFACE)};
+    if (!status_) return;
+    HDC dc = GetDC(status_);
+    HGDIOBJ oldFont =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(status_, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, panes_[0].text.c_str(), static_cast<int>(panes_[0].text.size()),
+                          &size);
+    SelectObject(dc, oldFont);
+    ReleaseDC(status_, dc);
+    int edges[3] = {};
+    SendMessageW(status_, SB_GETPARTS, 3, reinterpret_cast<LPARAM>(edges));
+    const int grow = size.cx + 3 * kPaneIndent + 4 - edges[0];
+    if (grow > 0) {
+        edges[0] += grow;
+        edges[1] += grow;
+        SendMessageW(status_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(edges));
+        for (int part = 1; part < 3; ++part)
+            SendMessageW(status_, SB_SETTEXTW, part | SBT_OWNERDRAW, part);
+    }
+    SendMessageW(status_, SB_SETTEXTW, 0 | SBT_OWNERDRAW, 0);
 }
 
 void CGPS_QConfigDlg::showVersion(const std::string& text) {

@@ -92,15 +92,18 @@ struct CliRun {
 };
 
 // Runs quelter-cli and waits for it, at most until the deadline; a run that
-// is still going then is killed and counts as failed. asNobody: it runs as
-// the user nobody (the caller must be root).
+// is still going then is killed and counts as failed. Its user data folder,
+// where backups go, is `dataHome`, or else "data" beside `scratch`: never
+// the real home. asNobody: it runs as the user nobody (the caller must be root).
 inline CliRun runCli(std::vector<std::string> args, const fs::path& scratch,
                      std::chrono::seconds deadline = std::chrono::seconds(60),
-                     bool asNobody = false) {
+                     const fs::path& dataHome = {}, bool asNobody = false) {
     const fs::path outFile = scratch.string() + ".out", errFile = scratch.string() + ".err";
+    const fs::path data = dataHome.empty() ? scratch.parent_path() / "data" : dataHome;
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
+        setenv("XDG_DATA_HOME", data.c_str(), 1);
         const int o = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int e = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(o, STDOUT_FILENO);

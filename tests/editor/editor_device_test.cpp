@@ -11,6 +11,8 @@
 #include "config/models.h"
 #include "editor_fixture.h"
 #include "link/status_texts.h"
+#include "settings/tracker_backup.h"
+#include "tests/settings/temp_dir.h"
 #include "tools/tracker_sim/simulated_link.h"
 #include "tools/tracker_sim/tracker_sim.h"
 
@@ -40,6 +42,8 @@ struct Tracker {
 class DeviceTest : protected Tracker, public EditorTest {
   protected:
     DeviceTest() : EditorTest(link) {}
+
+    DataHome dataHome;
 
     // The window's timer: every armed tick fires, until none is armed.
     void runExchange() {
@@ -101,6 +105,48 @@ TEST_F(DeviceTest, WriteSendsThePagesAndKeepsTheTrackersOwnFields) {
                     Field::KeptBlock320})
         EXPECT_EQ(0, std::memcmp(fieldBytes(written, f), fieldBytes(before, f), fieldInfo(f).width))
             << fieldInfo(f).name;
+}
+
+TEST_F(DeviceTest, WriteLeavesABackupThatRestoresWhatTheTrackerHeld) {
+    const auto before = sim.block;
+    controls.userReplaceText(kMain, 1034, "Гараж");
+
+    editor.writeDevice();
+    runExchange();
+    ASSERT_EQ(shell.result, kTextWriteOk);
+
+    ASSERT_EQ(shell.backups.size(), 1u);
+    const std::filesystem::path bin = shell.backups[0];
+    EXPECT_EQ(bin.parent_path(), dataHome.backups());
+    EXPECT_NE(bin.filename().string().find("-RQ30"), std::string::npos);
+    EXPECT_EQ(readBytes(bin.string()),
+              std::string(reinterpret_cast<const char*>(before.data()), before.size()));
+
+    // The window's "restore from a backup": the dialog starts in the backups
+    // folder, and the backup's .ini opens like any settings file.
+    editor.chooseModel(kModelRQ10);
+    EXPECT_EQ(editor.beginRestore(), dataHome.backups().string());
+    std::filesystem::path ini = bin;
+    ini.replace_extension(".ini");
+    ASSERT_TRUE(editor.openSettingsFrom(ini.string()));
+    EXPECT_EQ(text(kMain, 1034), "Quelter-07");
+    EXPECT_EQ(editor.editedModel(), kModelRQ30);
+}
+
+TEST_F(DeviceTest, WriteWhoseBackupCannotBeMadeSendsNoBlock) {
+    const auto before = sim.block;
+    // The backups folder cannot be made: a file holds its parent's name.
+    std::ofstream(dataHome.path() / "quelter-config") << "x";
+
+    editor.writeDevice();
+    runExchange();
+
+    EXPECT_EQ(shell.result.rfind(kBackupFailedText, 0), 0u) << shell.result;
+    EXPECT_EQ(shell.resultColour, ResultColour::Red);
+    EXPECT_TRUE(shell.backups.empty());
+    EXPECT_EQ(sim.framesSeen(SimFrame::WriteCommand), 0);
+    EXPECT_EQ(sim.block, before);
+    EXPECT_FALSE(link.isOpen());
 }
 
 TEST_F(DeviceTest, WriteToAnotherModelIsRefusedAndTheTrackerKeepsItsBlock) {

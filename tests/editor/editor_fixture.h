@@ -22,6 +22,7 @@ class RecordingShell : public WindowShell {
     }
     void showVersion(const std::string& text) override { version = text; }
     void setModelButtonText(const std::string& text) override { modelTexts.push_back(text); }
+    void showBackup(const std::string& binPath) override { backups.push_back(binPath); }
     void armTick() override { tickArmed = true; }
     void cancelTick() override { tickArmed = false; }
     void setBusy(bool on) override { busy = on; }
@@ -36,7 +37,7 @@ class RecordingShell : public WindowShell {
         answers.pop_front();
         return a;
     }
-    std::string pickSettingsFile(bool save) override {
+    std::string pickSettingsFile(bool save, const std::string&) override {
         chooserCalls.push_back(save);
         return chosenFile;
     }
@@ -46,6 +47,7 @@ class RecordingShell : public WindowShell {
     int results = 0;
     std::string version;
     std::vector<std::string> modelTexts;
+    std::vector<std::string> backups;
     bool tickArmed = false;
     bool busy = false;
     std::vector<std::string> progress;

@@ -222,7 +222,7 @@ TEST_F(UnsavedTest, CommandsWaitForTheRunningExchange) {
     EXPECT_EQ(w.sim.framesSeen(SimFrame::DataBlock), 12);
 
     std::vector<std::string> expected;
-    for (const char* pass : {"Чтение", "Запись"})
+    for (const char* pass : {"Чтение", "Запись", "Проверка"})
         for (int block = 0; block < 12; ++block)
             expected.push_back(std::string(pass) + ": блок " + std::to_string(block) + " из 12");
     EXPECT_EQ(w.shell.progress, expected);
@@ -233,7 +233,8 @@ TEST_F(UnsavedTest, CommandsWaitForTheRunningExchange) {
 TEST_F(UnsavedTest, ClosingStopsAnExchangeOnlyWhenTheUserSaysSo) {
     Window w;
     w.editor.writeDevice();
-    w.tickUntil([&] { return w.editor.exchange().inWritePhase(); });
+    w.tickUntil(
+        [&] { return w.editor.exchange().pass() == CBootloaderExchange::Pass::Writing; });
     w.shell.answers = {Answer::No};
     EXPECT_FALSE(w.editor.mayClose());
     EXPECT_TRUE(w.editor.busy());

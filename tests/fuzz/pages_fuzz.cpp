@@ -35,6 +35,7 @@ class Shell final : public WindowShell {
     void showResult(const std::string&, ResultColour) override {}
     void showVersion(const std::string&) override {}
     void setModelButtonText(const std::string&) override {}
+    void showBackup(const std::string&) override {}
     void armTick() override {}
     void cancelTick() override {}
 };

@@ -4,10 +4,12 @@
 // the tracker in process; one goes through the window's real serial port to a
 // simulated tracker behind a pseudo-terminal.
 #include <QAction>
+#include <QFile>
 #include <QGroupBox>
 #include <QMenu>
 #include <QProgressBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <memory>
 
@@ -41,6 +43,7 @@ class DeviceExchangeTest : public QObject {
     std::unique_ptr<TrackerSim> sim;
     std::unique_ptr<SimulatedLink> link;
     std::unique_ptr<CGPS_QConfigDlg> window;
+    QTemporaryDir dataHome;  // backups go here, never to the real home
 
     void start(int trackerModel) {
         sim = std::make_unique<TrackerSim>(trackerModel);
@@ -59,12 +62,13 @@ class DeviceExchangeTest : public QObject {
     QString result() const { return window->statusPane(1)->text(); }
 
     // Whether each command an exchange takes away is offered: Read, Write,
-    // Reset, Open and Save in the menu and the toolbar, the model menu both
-    // ways, and the presets.
+    // Reset, Open and Save in the menu and the toolbar, restoring a backup,
+    // the model menu both ways, and the presets.
     QList<bool> offered() const {
         QList<bool> on;
         for (int id : {32815, 32816, 32818, 32819, 32820, 32782, 32780, 32786, 32788, 32791})
             on << window->findChild<QAction*>(QString::number(id))->isEnabled();
+        on << window->findChild<QAction*>("restoreBackup")->isEnabled();
         on << window->modelDropButton()->isEnabled()
            << window->modelMenu()->menuAction()->isEnabled()
            << window->controls().widget(PageId::Window, 1991)->isEnabled();
@@ -72,6 +76,11 @@ class DeviceExchangeTest : public QObject {
     }
 
   private slots:
+    void initTestCase() {
+        QVERIFY(dataHome.isValid());
+        qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
+    }
+
     void cleanup() {
         window.reset();
         link.reset();
@@ -82,15 +91,15 @@ class DeviceExchangeTest : public QObject {
     // offered, and the status line counts the blocks.
     void readFromTheKeyboardTakesTheCommandsAwayUntilItEnds() {
         start(0x70);
-        QCOMPARE(offered(), QList<bool>(13, true));
+        QCOMPARE(offered(), QList<bool>(14, true));
         QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
-        QCOMPARE(offered(), QList<bool>(13, false));
+        QCOMPARE(offered(), QList<bool>(14, false));
         QVERIFY(window->progressBar()->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(window->progressBar()->value() >= 6, kExchangeMs);
         QCOMPARE(window->progressBar()->text(),
                  QString("Чтение: блок %1 из 12").arg(window->progressBar()->value()));
         QTRY_COMPARE_WITH_TIMEOUT(result(), QString("Параметры прочитаны успешно"), kExchangeMs);
-        QTRY_COMPARE_WITH_TIMEOUT(offered(), QList<bool>(13, true), kExchangeMs);
+        QTRY_COMPARE_WITH_TIMEOUT(offered(), QList<bool>(14, true), kExchangeMs);
         QVERIFY(!window->progressBar()->isVisible());
         // The preset the model does not have stays unoffered.
         QVERIFY(!window->controls().widget(PageId::Window, 1995)->isEnabled());
@@ -171,6 +180,12 @@ class DeviceExchangeTest : public QObject {
         QCOMPARE(QByteArray::fromStdString(GetText(written, Field::USSDReq)), QByteArray("*100#"));
         QCOMPARE(QByteArray::fromStdString(GetText(written, Field::DevicePassword)),
                  QByteArray("8647"));
+        // Pane 0 names the backup made before the write; its tooltip is the file.
+        const QString backup = window->statusPane(0)->text();
+        QVERIFY2(backup.startsWith("Резервная копия: ") && backup.endsWith("-RQ30.bin"),
+                 qPrintable(backup));
+        QVERIFY(QFile::exists(window->statusPane(0)->toolTip()));
+        QVERIFY(window->statusPane(0)->toolTip().startsWith(dataHome.path()));
     }
 
     void writeRefusesAnotherModel() {

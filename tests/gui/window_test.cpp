@@ -161,7 +161,8 @@ class WindowTest : public QObject {
         for (QAction* a : window->findChild<QMenuBar*>()->actions()) titles << a->text();
         QCOMPARE(titles, QStringList({"&Файл", "GPS &Квелтер", "?"}));
         QCOMPARE(itemTexts(topMenu(window.get(), "Файл")),
-                 QStringList({"&Открыть файл настроек", "&Сохранить файл настроек", "В&ыход"}));
+                 QStringList({"&Открыть файл настроек", "&Сохранить файл настроек",
+                              "&Восстановить из резервной копии…", "В&ыход"}));
         QCOMPARE(itemTexts(topMenu(window.get(), "GPS Квелтер")),
                  QStringList({"&Прочитать настройки Квелтера", "&Записать настройки в Квелтер", "-",
                               "&Сбросить настройки Квелтера", "-", "&Модель устройства"}));
@@ -408,7 +409,7 @@ class WindowTest : public QObject {
     }
 
     void exitItemCloses() {
-        topMenu(window.get(), "Файл")->actions().at(2)->trigger();
+        topMenu(window.get(), "Файл")->actions().at(3)->trigger();
         QVERIFY(!window->isVisible());
     }
 
@@ -438,7 +439,7 @@ class WindowTest : public QObject {
         const QString path = dir.filePath("tracker.ini");
         QString answer;
         bool askedToSave = false;
-        window->setFileChooser([&](QWidget*, bool save) {
+        window->setFileChooser([&](QWidget*, bool save, const QString&) {
             askedToSave = save;
             return answer;
         });
@@ -475,6 +476,36 @@ class WindowTest : public QObject {
         main.replace(1034, "Гараж");
         QCOMPARE(window->windowTitle(),
                  QString("*tracker.ini — GPS Quelter конфигуратор v130.1.2"));
+    }
+
+    // "Restore from a backup": the dialog starts in the backups folder of the
+    // user's data folder, and the chosen backup opens like a settings file.
+    void restoreOpensABackupFromTheBackupsFolder() {
+        const QByteArray oldDataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
+        QString offered;
+        bool cancel = false;
+        window->setFileChooser([&](QWidget*, bool save, const QString& folder) {
+            offered = folder;
+            if (save || cancel) return QString();
+            const QString path = folder + "/2026-12-10T14-03-22-RQ10.ini";
+            QFile file(path);
+            if (file.open(QIODevice::WriteOnly))
+                file.write("[GPS Quelter Config file]\r\nBootVersion=112\r\nQuelterName=Q-07\r\n");
+            return path;
+        });
+        QAction* restore = topMenu(window.get(), "Файл")->actions().at(2);
+        restore->trigger();
+        QCOMPARE(offered, dir.filePath("data/quelter-config/backups"));
+        QCOMPARE(window->statusPane(1)->text(), QString("Файл открыт успешно"));
+        QCOMPARE(page(PageId::Main).text(1034), QString("Q-07"));
+        QCOMPARE(window->modelButton()->text(), QString("RQ10"));
+
+        cancel = true;
+        restore->trigger();
+        QCOMPARE(window->statusPane(1)->text(), QString("Ошибка загрузки файла"));
+        QCOMPARE(window->statusPane(1)->background(), kRed);
+        qputenv("XDG_DATA_HOME", oldDataHome);
     }
 
     // The platform dialog itself: both filters, ".ini" added to a bare name.

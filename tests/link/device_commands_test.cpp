@@ -2,6 +2,7 @@
 // what reaches the tracker.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "config/defaults.h"
@@ -179,6 +180,56 @@ TEST(Commands, PulledCableEndsTheExchangeAtOnce) {
     second.run();
     EXPECT_EQ(second.link.openAttempts(), (std::vector<int>{1, 2}));
     EXPECT_EQ(second.owner.last(), kReadOk);
+}
+
+// A backup of this tracker taken some time ago: other settings, bytes in the
+// reserved stretches that no page carries, and the tracker's own fields and
+// password as they were then.
+DeviceConfig olderBackup(const ExchangeBench& bench) {
+    DeviceConfig backup = bench.trackerImage();
+    SetU16(backup, Field::GPRSTimer, 777);
+    SetText(backup, Field::MainPhone, "+79005554433");
+    backup.bytes[500] = 0xAB;
+    SetU32(backup, Field::DeviceType, 0x12345678);
+    SetText(backup, Field::DevicePassword, "1111");
+    SwapByteOrder(backup);
+    return backup;
+}
+
+TEST(Commands, RestoreWritesTheBackupByteForByteButTheTrackersOwnFields) {
+    ExchangeBench bench;
+    DeviceConfig tracker{};
+    std::copy(bench.sim.block.begin(), bench.sim.block.end(), tracker.bytes);
+    const DeviceConfig backup = olderBackup(bench);
+    bool collected = false;
+    bench.owner.onCollect = [&] { collected = true; };
+
+    bench.engine.restoreDevice(backup, kModelRQ30);
+    bench.run();
+
+    EXPECT_EQ(bench.owner.results, (std::vector<Shown>{kCleared, kWriteOk}));
+    EXPECT_FALSE(collected);  // the pages play no part
+    DeviceConfig expected = backup;
+    KeepDeviceFields(expected, tracker);
+    EXPECT_TRUE(std::equal(bench.sim.block.begin(), bench.sim.block.end(), expected.bytes));
+    EXPECT_EQ(bench.sim.block[500], 0xAB);
+    // Like every Write: a backup of what the tracker held first.
+    ASSERT_EQ(bench.owner.backups.size(), 1u);
+    EXPECT_TRUE(sameBlock(bench.owner.backups[0].first, tracker));
+}
+
+TEST(Commands, RestoreOfAnotherModelsBackupSendsNothing) {
+    ExchangeBench bench(kModelRQ10);
+    const auto before = bench.sim.block;
+    const DeviceConfig backup = olderBackup(bench);
+
+    bench.engine.restoreDevice(backup, kModelRQ30);
+    bench.run();
+
+    EXPECT_EQ(bench.owner.last(), kIncompatible);
+    EXPECT_EQ(bench.sim.framesSeen(SimFrame::WriteCommand), 0);
+    EXPECT_EQ(bench.sim.block, before);
+    EXPECT_TRUE(bench.owner.backups.empty());
 }
 
 }  // namespace

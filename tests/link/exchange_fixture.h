@@ -46,6 +46,10 @@ class RecordingOwner : public DeviceCommandOwner {
     bool armed = false;
     // Stands in for the pages at the start of a write phase.
     std::function<void()> onCollect;
+    // Stands in for the backup before a write phase; without it every backup
+    // succeeds. Each call's block and model are kept.
+    std::function<bool()> onBackup;
+    std::vector<std::pair<DeviceConfig, int>> backups;
 
     void showResult(const std::string& text, ResultColour colour) override {
         results.push_back({text, colour});
@@ -55,6 +59,10 @@ class RecordingOwner : public DeviceCommandOwner {
     void showConfig() override { ++showConfigCalls; }
     void collectPages() override {
         if (onCollect) onCollect();
+    }
+    bool backUpBlock(const DeviceConfig& block, int model) override {
+        backups.emplace_back(block, model);
+        return onBackup ? onBackup() : true;
     }
     void armTick() override { armed = true; }
     void cancelTick() override {
@@ -138,12 +146,12 @@ struct ExchangeBench {
     }
 };
 
-// The frames of a Read from a tracker that accepts everything at once:
-// Sync, Get, then twelve times ReadCommand, Address, ReadCount.
-inline std::vector<Bytes> expectedReadFrames() {
+// Twelve times ReadCommand, Address, ReadCount, from a tracker that accepts
+// everything at once: how a Read takes the block, and how a Write checks it.
+inline std::vector<Bytes> expectedBlockReadFrames() {
     static const std::uint8_t kAddressChecksums[12] = {0x10, 0x90, 0x11, 0x91, 0x12, 0x92,
                                                        0x13, 0x93, 0x14, 0x94, 0x15, 0x95};
-    std::vector<Bytes> frames = {hex("7F"), hex("7F 00 FF")};
+    std::vector<Bytes> frames;
     for (int block = 0; block < 12; ++block) {
         const int address = 0x1000 + 128 * block;
         frames.push_back(hex("11 EE"));
@@ -151,6 +159,14 @@ inline std::vector<Bytes> expectedReadFrames() {
                           static_cast<std::uint8_t>(address & 0xFF), kAddressChecksums[block]});
         frames.push_back(hex("7F 80"));
     }
+    return frames;
+}
+
+// The frames of a Read: Sync, Get, then the block.
+inline std::vector<Bytes> expectedReadFrames() {
+    std::vector<Bytes> frames = {hex("7F"), hex("7F 00 FF")};
+    const std::vector<Bytes> block = expectedBlockReadFrames();
+    frames.insert(frames.end(), block.begin(), block.end());
     return frames;
 }
 

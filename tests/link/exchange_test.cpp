@@ -62,7 +62,7 @@ TEST(Exchange, WriteSendsThePagesWithTheTrackersOwnFieldsAndTheForcedPassword) {
     bench.engine.writeDevice();
     bench.run();
 
-    ASSERT_EQ(bench.sent.size(), 38u + 1 + 36);
+    ASSERT_EQ(bench.sent.size(), 38u + 1 + 36 + 36);
     const std::vector<Bytes> readPart(bench.sent.begin(), bench.sent.begin() + 38);
     EXPECT_EQ(readPart, expectedReadFrames());
     EXPECT_EQ(bench.sent[38], hex("7F"));
@@ -93,10 +93,76 @@ TEST(Exchange, WriteSendsThePagesWithTheTrackersOwnFieldsAndTheForcedPassword) {
     std::memcpy(expected.data() + 64, "8647", 4);
     EXPECT_EQ(bench.sim.block, expected);
 
+    // Then the block is read back with the Read's frames and found as sent.
+    EXPECT_EQ(std::vector<Bytes>(bench.sent.begin() + 75, bench.sent.end()),
+              expectedBlockReadFrames());
     EXPECT_EQ(bench.owner.last(), kWriteOk);
-    // After the last acknowledgement nothing more is sent and the port stays open.
+    // After the check's last block nothing more is sent and the port stays open.
     EXPECT_FALSE(bench.owner.armed);
     EXPECT_TRUE(bench.link.isOpen());
+}
+
+TEST(Exchange, BackupIsTakenOfTheBlockAsReadBeforeAnyBlockIsWritten) {
+    ExchangeBench bench;
+    const auto before = bench.sim.block;
+    std::size_t framesBeforeBackup = 0;
+    bench.owner.onBackup = [&] {
+        framesBeforeBackup = bench.sent.size();
+        return true;
+    };
+
+    bench.engine.writeDevice();
+    bench.run();
+
+    EXPECT_EQ(framesBeforeBackup, 38u);  // the pre-read, and not the write phase's Sync
+    ASSERT_EQ(bench.owner.backups.size(), 1u);
+    const auto& [block, model] = bench.owner.backups[0];
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), block.bytes));  // device order
+    EXPECT_EQ(model, kModelRQ30);
+    EXPECT_EQ(bench.owner.last(), kWriteOk);
+}
+
+TEST(Exchange, WriteWhoseBackupFailsSendsNoBlock) {
+    ExchangeBench bench;
+    const auto before = bench.sim.block;
+    const Shown refused{"no backup", ResultColour::Red};
+    bench.owner.onBackup = [&] {
+        bench.owner.showResult(refused.text, refused.colour);
+        return false;
+    };
+
+    bench.engine.writeDevice();
+    bench.run();
+
+    EXPECT_EQ(bench.sent, expectedReadFrames());
+    EXPECT_EQ(bench.sim.framesSeen(SimFrame::WriteCommand), 0);
+    EXPECT_EQ(bench.sim.block, before);
+    EXPECT_EQ(bench.owner.last(), refused);
+    EXPECT_FALSE(bench.link.isOpen());
+    EXPECT_FALSE(bench.owner.armed);
+}
+
+TEST(Exchange, BlockStoredWronglyFailsTheCheckWithTheNumberOfBytes) {
+    struct Case {
+        FrameFault badFlash;
+        const char* text;
+    };
+    const Case cases[] = {
+        {{SimFrame::DataBlock, 5, 1}, "Ошибка проверки записи: 128 байт отличаются"},
+        {{SimFrame::DataBlock, 1, 12}, "Ошибка проверки записи: 1536 байт отличаются"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        ExchangeBench bench;
+        bench.sim.faults.badFlash.push_back(c.badFlash);
+
+        bench.engine.writeDevice();
+        bench.run();
+
+        EXPECT_EQ(bench.owner.results, (std::vector<Shown>{kCleared, {c.text, ResultColour::Red}}));
+        EXPECT_EQ(bench.sim.framesSeen(SimFrame::DataBlock), 12);
+        EXPECT_FALSE(bench.owner.armed);
+    }
 }
 
 TEST(Exchange, AnswersAreHandledAsTheyArriveAndTheTickOnlyCountsSilence) {
@@ -112,7 +178,7 @@ TEST(Exchange, AnswersAreHandledAsTheyArriveAndTheTickOnlyCountsSilence) {
     EXPECT_EQ(read.run(), 1);
     EXPECT_FALSE(read.link.isOpen());
 
-    // A Write ends at its last ACK: no tick stays armed.
+    // A Write ends with the last block of its check: no tick stays armed.
     ExchangeBench write;
     write.engine.writeDevice();
     write.deliverArrivals();
@@ -166,6 +232,52 @@ TEST(Exchange, SlowAnswerIsWaitedForUntilFiftySilentTicks) {
     }
 }
 
+// The tracker's answers held back until the test lets them in: bytes that
+// reach the port some time after the frame went out.
+class LateLink final : public SerialLink {
+  public:
+    explicit LateLink(SerialLink& inner) : inner_(inner) {}
+    bool letIn = false;
+
+    int open(int portNumber, int baud) override { return inner_.open(portNumber, baud); }
+    void close() override { inner_.close(); }
+    bool isOpen() const override { return inner_.isOpen(); }
+    int available() override { return letIn ? inner_.available() : 0; }
+    int fetch(std::uint8_t* ring, int& writeIndex, int ringSize) override {
+        return letIn ? inner_.fetch(ring, writeIndex, ringSize) : 0;
+    }
+    void write(const std::uint8_t* bytes, std::uint8_t length) override {
+        inner_.write(bytes, length);
+    }
+
+  private:
+    SerialLink& inner_;
+};
+
+TEST(Exchange, TrackerAnsweringEveryFrameAfterOneTickIsNotTakenForSilent) {
+    // Each answer comes just after a tick has found nothing (a tracker or a
+    // cable taking 20 to 40 ms to answer): the Write's 75 answers each follow
+    // one silent tick, never fifty in a row.
+    TrackerSim sim(kModelRQ30);
+    SimulatedLink simulated(sim, 1);
+    LateLink late(simulated);
+    RecordingOwner owner;
+    CBootloaderExchange engine(late, owner);
+
+    engine.writeDevice();
+    int answers = 0;
+    while (owner.armed && answers < 200) {
+        late.letIn = false;
+        owner.armed = false;
+        engine.onTick();
+        late.letIn = true;
+        engine.onArrival();
+        ++answers;
+    }
+    EXPECT_EQ(owner.last(), kWriteOk);
+    EXPECT_EQ(answers, 75);
+}
+
 // A refusal is retried with the frame the answer table names, and the
 // exchange then goes on to its end. Indices are into the frames of a
 // fault-free run of the same command.
@@ -188,6 +300,10 @@ const RefusalCase kRefusals[] = {
     {"WriteCommandOfBlock5", true, SimFrame::WriteCommand, 6, 54, 54},
     {"WriteAddressOfBlock5", true, SimFrame::Address, 18, 55, 54},
     {"DataBlock5", true, SimFrame::DataBlock, 6, 56, 56},
+    // The check after the write: a read from the block's command.
+    {"CheckCommandOfBlock5", true, SimFrame::ReadCommand, 12 + 6, 90, 90},
+    {"CheckAddressOfBlock5", true, SimFrame::Address, 24 + 6, 91, 90},
+    {"CheckCountOfBlock5", true, SimFrame::ReadCount, 12 + 6, 92, 90},
 };
 
 class Refusal : public testing::TestWithParam<RefusalCase> {};
@@ -270,12 +386,14 @@ TEST(Exchange, BlockWrappingTheRingIsStoredWhole) {
 TEST(Exchange, TrackerThatFallsSilentAfterAnsweringEndsTheExchangeOnRed) {
     // Frames answered before the silence: Sync and Get; then into block 3; and
     // in a Write, into the write phase (38 frames of the pre-read, its Sync,
-    // two blocks written).
+    // two blocks written) and into the check that reads the block back (a
+    // Write not checked is no success).
     struct Case {
         bool write;
         int answered;
     };
-    for (const Case c : {Case{false, 2}, Case{false, 10}, Case{true, 38 + 1 + 6}}) {
+    for (const Case c :
+         {Case{false, 2}, Case{false, 10}, Case{true, 38 + 1 + 6}, Case{true, 38 + 1 + 36 + 7}}) {
         SCOPED_TRACE(c.answered);
         ExchangeBench bench;
         bench.sim.faults.silentAfter = c.answered;

@@ -114,8 +114,15 @@ TEST(TrackerSim, CommandLine) {
     EXPECT_EQ(o.faults.split.at, 101);
     EXPECT_FALSE(o.pty.pacing);
     EXPECT_EQ(o.pty.flashMs, 25);
+    const char* flash[] = {"sim", "--bad-flash", "5:2"};
+    ASSERT_TRUE(parseSimOptions(std::size(flash), flash, o, error)) << error;
+    ASSERT_EQ(o.faults.badFlash.size(), 1u);
+    EXPECT_EQ(o.faults.badFlash[0].kind, SimFrame::DataBlock);
+    EXPECT_EQ(o.faults.badFlash[0].first, 5);
+    EXPECT_EQ(o.faults.badFlash[0].count, 2);
 
-    for (const char* bad : {"--model=RQ10", "--version", "--refuse", "--frobnicate"}) {
+    for (const char* bad :
+         {"--model=RQ10", "--version", "--refuse", "--bad-flash", "--frobnicate"}) {
         const char* argv[] = {"sim", bad, "1.2.3"};
         SimProgramOptions ignored;
         EXPECT_FALSE(parseSimOptions(3, argv, ignored, error)) << bad;

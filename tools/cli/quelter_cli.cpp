@@ -31,6 +31,7 @@
 #include "link/port_list.h"
 #include "link/status_texts.h"
 #include "settings/settings_file.h"
+#include "settings/tracker_backup.h"
 #include "tools/cli/cli_report.h"
 #include "tools/cli/diff.h"
 #include "tools/cli/exit_codes.h"
@@ -51,6 +52,8 @@ const char* const kUsage = R"(Usage:
                                           read the tracker and list what a write of FILE
                                           (with the same --model) would change; nothing
                                           is written
+  quelter-cli restore BACKUP.bin [options]
+                                          write a backup back to the tracker
   quelter-cli --help
 
 Each command does what the configurator window does right after it starts:
@@ -58,6 +61,19 @@ read = Read, then Save; write = choose the model (with --model) in the model
 menu, Open FILE, then Write; reset = choose the model in the model menu, then
 Reset. The window's status texts go to standard error, one line each; read
 also prints the firmware version and the model there.
+
+Before write, reset or restore send a block, the tracker's block as read is
+kept in the backups folder, $XDG_DATA_HOME/quelter-config/backups (by default
+~/.local/share/quelter-config/backups; on Windows
+%LOCALAPPDATA%\quelter-config\backups), as STEM.bin (the bytes as the
+tracker sent them) and STEM.ini (a settings file of them), STEM being the
+date, time and model, such as 2026-12-10T14-03-22-RQ30; the line
+"Резервная копия: PATH" names it. After the last block the tracker's block is
+read back and compared with what was sent.
+
+restore writes BACKUP.bin byte for byte, except the fields every write takes
+from the tracker and the device password; the tracker must be of the backup's
+model (BootVersion of the STEM.ini beside it, or the model in the file name).
 
 Options:
   --port PATH   a serial port to scan, such as /dev/ttyUSB0 or, on Windows,
@@ -76,7 +92,7 @@ Options:
                 gives ttyUSB0.ini, /dev/pts/3 pts-3.ini). The exit status is 0
                 when every tracker succeeded (diff: 8 when any would change), 1
                 when no port had a tracker, otherwise the status of the first
-                port, in list order, that failed. Not on Windows
+                port, in list order, that failed. Not on Windows, and not for restore
 
 diff prints one line per field that would change: the settings key (or the
 name of a field the file does not carry), the tracker's value and the value the
@@ -88,7 +104,10 @@ Exit status:
   1   no tracker found (the text says when a port was busy or not allowed)
   2   incompatible model, or the tracker reported an unknown model id
   3   the exchange stopped before its end
-  4   a settings file could not be read or written (no port is opened then)
+  4   a settings file or backup could not be read or written (no port is
+      opened then), or the backup before a write could not be made (no block
+      is sent then)
+  5   the block read back after the write differs from what was written
   8   diff: a write would change the tracker
   64  wrong usage
 )";
@@ -109,10 +128,15 @@ class HeadlessShell final : public WindowShell {
     }
     void showVersion(const std::string& text) override { version = text; }
     void setModelButtonText(const std::string& text) override { model = text; }
+    // Not the result: the JSON report's result stays the last status text.
+    void showBackup(const std::string& binPath) override {
+        std::cerr << kBackupNamedText << binPath << '\n';
+        backup = binPath;
+    }
     void armTick() override { waiter.armTick(); }
     void cancelTick() override { waiter.cancelTick(); }
 
-    std::string result, version, model;
+    std::string result, version, model, backup;
     std::string lastText;  // the last status text printed
     ResultColour resultColour = ResultColour::Green;
     ExchangeWaiter waiter;
@@ -158,7 +182,8 @@ class PortRecorder final : public SerialLink {
 
 struct Options {
     std::string command;
-    std::string file;    // write, diff: the settings file; read: -o FILE (DIR with --all)
+    std::string file;    // write, diff: the settings file; restore: the backup; read: -o FILE
+                         // (DIR with --all)
     std::string model;   // reset, and write and diff for a file without one; RQ30 when not given
     std::string output;  // -o, which belongs to read
     std::vector<std::string> ports;
@@ -208,19 +233,24 @@ int parse(int argc, char** argv, Options& o) {
             return usage(("unknown option " + a).c_str());
         } else if (o.command.empty()) {
             o.command = a;
-        } else if ((o.command == "write" || o.command == "diff") && o.file.empty()) {
+        } else if ((o.command == "write" || o.command == "diff" || o.command == "restore") &&
+                   o.file.empty()) {
             o.file = a;
         } else {
             return usage(("unexpected argument " + a).c_str());
         }
     }
-    if (o.command != "read" && o.command != "write" && o.command != "reset" && o.command != "diff")
+    if (o.command != "read" && o.command != "write" && o.command != "reset" &&
+        o.command != "diff" && o.command != "restore")
         return usage(o.command.empty() ? "no command given"
                                        : ("unknown command " + o.command).c_str());
     if (o.command != "read" && !o.output.empty()) return usage("-o belongs to read");
     if (o.command == "read") o.file = o.output;
     if (o.command == "write" && o.file.empty()) return usage("write needs a settings file");
     if (o.command == "diff" && o.file.empty()) return usage("diff needs a settings file");
+    if (o.command == "restore" && o.file.empty()) return usage("restore needs a backup file");
+    // A backup belongs to one tracker.
+    if (o.command == "restore" && o.all) return usage("restore takes one tracker, not --all");
     if (o.command == "read" && o.file.empty() && o.all)
         return usage("read --all needs -o DIR for the settings files");
     if (o.command == "read" && o.file.empty() && o.json)
@@ -264,6 +294,8 @@ int deviceOutcome(CConfigEditor& editor, HeadlessShell& shell, const char* succe
     // The text says why: nothing there, or a port busy or not allowed.
     if (editor.exchange().trackerNotFound()) return kExitNoTracker;
     if (shell.result == kTextIncompatible || shell.result == kTextBadModel) return kExitModel;
+    if (shell.result.rfind(kTextCheckFailedPrefix, 0) == 0) return kExitCheck;
+    if (shell.result.rfind(kBackupFailedText, 0) == 0) return kExitFile;
     if (shell.result.empty()) shell.say(kTextInterrupted);
     return kExitStopped;
 }
@@ -353,6 +385,12 @@ int runCommand(const Options& o, CConfigEditor& editor, HeadlessShell& shell, Cl
         runExchange(editor, shell);
         return deviceOutcome(editor, shell, kTextWriteOk);
     }
+    if (o.command == "restore") {
+        // A file that is no backup never opens a port.
+        if (!editor.restoreFromBackup(o.file)) return kExitFile;
+        runExchange(editor, shell);
+        return deviceOutcome(editor, shell, kTextWriteOk);
+    }
     if (o.command == "reset") {
         editor.chooseModel(o.model.empty() ? kModelRQ30 : modelIdFromName(o.model));
         editor.resetDevice();
@@ -418,7 +456,8 @@ int run(const Options& o, CliReport& report) {
     report.modelId = exchange.deviceModel;
     // The block was read in full: a Read shows the version, a Write goes on
     // to its write phase.
-    if (!shell.version.empty() || shell.result == kTextWriteOk || shell.result == kTextIncompatible)
+    if (!shell.version.empty() || shell.result == kTextWriteOk ||
+        shell.result == kTextIncompatible || !shell.backup.empty())
         report.firmware = firmwareText(exchange.readImage);
     if (!o.file.empty()) report.file = o.file;
     report.result = shell.lastText;

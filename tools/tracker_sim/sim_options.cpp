@@ -39,13 +39,16 @@ const char kUsage[] =
     "                      COUNT-1 after it (repeatable)\n"
     "  --bad-answer KIND:K answer the K-th frame of KIND with 0x55, neither ACK nor\n"
     "                      NACK (repeatable)\n"
+    "  --bad-flash K[:COUNT]  acknowledge the K-th data block written (and the\n"
+    "                      COUNT-1 after it) but store it with every byte inverted,\n"
+    "                      as a failing flash might (repeatable)\n"
     "  --silent-after N    answer the first N frames (all kinds), then nothing\n"
     "  --split-block K:N   send the K-th block read as N bytes, a pause of 30 ms,\n"
     "                      then the rest\n"
     "  --noise-before-open N  put N noise bytes on the line before it is opened\n"
     "  --chatter N         after the last block was read or written, send N noise\n"
     "                      bytes, a few every 10 ms once the host is quiet for\n"
-    "                      100 ms, until the host sends a sync\n"
+    "                      100 ms, until the host sends anything\n"
     "\n"
     "  --help              this text\n";
 
@@ -142,7 +145,8 @@ bool parseSimOptions(int argc, const char* const* argv, SimProgramOptions& o, st
             "--model",      "--version",      "--product-id",  "--block",
             "--save",       "--delay-ms",     "--flash-ms",    "--refuse",
             "--bad-answer", "--silent-after", "--split-block", "--noise-before-open",
-            "--chatter"};
+            "--chatter",    "--bad-flash",
+        };
         if (std::find(std::begin(kValued), std::end(kValued), option) == std::end(kValued))
             return bad("unknown option (see --help)");
         if (i + 1 >= argc) return bad("needs a value (see --help)");
@@ -169,6 +173,11 @@ bool parseSimOptions(int argc, const char* const* argv, SimProgramOptions& o, st
         } else if (option == "--bad-answer") {
             if (!parseFrameFault(value, false, fault)) return bad("expects KIND:K");
             o.faults.badAnswer.push_back(fault);
+        } else if (option == "--bad-flash") {
+            // K[:COUNT], data blocks counted from 1 over the whole run.
+            if (!parseFrameFault("data:" + std::string(value), true, fault))
+                return bad("expects K[:COUNT]");
+            o.faults.badFlash.push_back(fault);
         } else if (option == "--silent-after") {
             if (!parseInt(value, 0, 1'000'000, o.faults.silentAfter)) return bad("expects N >= 0");
         } else if (option == "--split-block") {

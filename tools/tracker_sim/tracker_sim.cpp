@@ -62,6 +62,12 @@ DeviceConfig initialConfig(int model) {
     return c;
 }
 
+bool hits(const std::vector<FrameFault>& faults, SimFrame kind, int nth) {
+    return std::any_of(faults.begin(), faults.end(), [&](const FrameFault& f) {
+        return f.kind == kind && nth >= f.first && nth < f.first + f.count;
+    });
+}
+
 }  // namespace
 
 SimFrame simFrameFromName(const std::string& name) {
@@ -152,6 +158,9 @@ void TrackerSim::answer(TrackerOutput& out, const std::uint8_t* bytes, std::size
 }
 
 void TrackerSim::receive(const std::uint8_t* bytes, std::size_t length, TrackerOutput& out) {
+    // The host is talking again: a tracker that was about to chatter stays
+    // in its bootloader (a Write goes on to read its block back).
+    if (length > 0) chatterLeft_ = 0;
     input_.insert(input_.end(), bytes, bytes + length);
     std::size_t used = 0;
     while ((used = parse(out)) > 0) input_.erase(input_.begin(), input_.begin() + used);
@@ -165,7 +174,6 @@ std::size_t TrackerSim::parse(TrackerOutput& out) {
     switch (state_) {
         case State::Command:
             if (p[0] == 0x7F) {
-                chatterLeft_ = 0;  // the host starts again
                 if (n >= 3 && p[1] == 0x00 && p[2] == 0xFF) {
                     onGet(true, out);
                     return 3;
@@ -203,16 +211,11 @@ TrackerSim::Verdict TrackerSim::judge(SimFrame kind, TrackerOutput& out) {
     kind_ = kind;
     nth_ = nth;
     if (faults.silentAfter >= 0 && total_ > faults.silentAfter) return Verdict::Silent;
-    auto hit = [&](const std::vector<FrameFault>& list) {
-        return std::any_of(list.begin(), list.end(), [&](const FrameFault& f) {
-            return f.kind == kind && nth >= f.first && nth < f.first + f.count;
-        });
-    };
-    if (hit(faults.refuse)) {
+    if (hits(faults.refuse, kind, nth)) {
         reply(out, kNack);
         return Verdict::Refused;
     }
-    if (hit(faults.badAnswer)) {
+    if (hits(faults.badAnswer, kind, nth)) {
         reply(out, kNoise);
         return Verdict::Bad;
     }
@@ -346,7 +349,11 @@ void TrackerSim::onWriteData(const std::uint8_t* p, std::size_t length, TrackerO
         reply(out, kNack);
         return;
     }
-    std::memcpy(block.data() + (address_ - kBlockAddress), p + 1, dataLength);
+    std::uint8_t* stored = block.data() + (address_ - kBlockAddress);
+    std::memcpy(stored, p + 1, dataLength);
+    if (hits(faults.badFlash, SimFrame::DataBlock, nth_))
+        for (std::size_t i = 0; i < dataLength; ++i)
+            stored[i] = static_cast<std::uint8_t>(~stored[i]);
     out.writingFlash();
     reply(out, kAck);
     noteEnd(address_, dataLength);

@@ -68,11 +68,14 @@ struct AnswerSplit {
 struct SimFaults {
     std::vector<FrameFault> refuse;     // answered with NACK
     std::vector<FrameFault> badAnswer;  // answered with a byte that is neither ACK nor NACK
-    int silentAfter = -1;               // frames answered before the tracker falls silent; -1 never
+    // Data blocks acknowledged as usual but stored with every byte inverted,
+    // as a failing flash might keep them.
+    std::vector<FrameFault> badFlash;
+    int silentAfter = -1;  // frames answered before the tracker falls silent; -1 never
     AnswerSplit split;
     // Once the last block was read or written, this many noise bytes, a few
     // at a time while the host is quiet (as a tracker's firmware might log
-    // after leaving its bootloader); a sync from the host ends them.
+    // after leaving its bootloader); anything from the host ends them.
     int chatter = 0;
 };
 
