@@ -16,6 +16,7 @@
 #include "editor/win32/window_images.h"
 #include "link/status_texts.h"
 #include "settings/settings_file.h"
+#include "settings/tracker_backup.h"
 
 namespace {
 
@@ -572,6 +573,32 @@ void CGPS_QConfigDlg::showResult(const std::string& text, ResultColour colour) {
     panes_[1] = {widen(text),
                  fromRgb(colour == ResultColour::Green ? kResultGreenRgb : kResultRedRgb)};
     if (status_) SendMessageW(status_, SB_SETTEXTW, 1 | SBT_OWNERDRAW, 1);
+}
+
+void CGPS_QConfigDlg::showBackup(const std::string& binPath) {
+    const std::size_t slash = binPath.find_last_of("\\/");
+    const std::string name = slash == std::string::npos ? binPath : binPath.substr(slash + 1);
+    panes_[0] = {widen(kBackupNamedText + name), GetSysColor(COLOR_BTNFACE)};
+    if (!status_) return;
+    HDC dc = GetDC(status_);
+    HGDIOBJ oldFont =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(status_, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, panes_[0].text.c_str(), static_cast<int>(panes_[0].text.size()),
+                          &size);
+    SelectObject(dc, oldFont);
+    ReleaseDC(status_, dc);
+    int edges[3] = {};
+    SendMessageW(status_, SB_GETPARTS, 3, reinterpret_cast<LPARAM>(edges));
+    const int grow = size.cx + 3 * kPaneIndent + 4 - edges[0];
+    if (grow > 0) {
+        edges[0] += grow;
+        edges[1] += grow;
+        SendMessageW(status_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(edges));
+        for (int part = 1; part < 3; ++part)
+            SendMessageW(status_, SB_SETTEXTW, part | SBT_OWNERDRAW, part);
+    }
+    SendMessageW(status_, SB_SETTEXTW, 0 | SBT_OWNERDRAW, 0);
 }
 
 void CGPS_QConfigDlg::showVersion(const std::string& text) {

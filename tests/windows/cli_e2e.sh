@@ -25,6 +25,8 @@ same() { cmp "$1" "$2" || fail "$1 and $2 differ"; }
 wine_prefix_new
 mkdir "$WINEPREFIX/work"
 cd "$WINEPREFIX/work"
+# The Linux tool's backups stay in the prefix too, never in the real home.
+export XDG_DATA_HOME=$WINEPREFIX/work/data
 
 start_helper port "$sim" --model RQ30
 wine_map_port COM5 "$port"
