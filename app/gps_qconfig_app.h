@@ -1,4 +1,4 @@
-// The desktop application: prepares Qt, shows the configurator's window
+// The desktop application: prepares the user interface, shows the window
 // modally, and ends when the window closes.
 #pragma once
 

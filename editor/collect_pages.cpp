@@ -29,10 +29,12 @@ std::string_view firstChars(std::string_view utf8, int count) {
     return utf8.substr(0, i);
 }
 
-// A control's text as CP1251 bytes, at most `width` characters.
+// A control's text as CP1251 bytes, at most `width` characters. A text ends
+// at a NUL, as the platform's control texts do: past one, the field would
+// hide the rest, and the server text its colon and port.
 std::string controlBytes(const Controls& c, PageId page, int id, std::size_t width) {
     std::string bytes = Utf8ToCp1251(c.text(page, id));
-    if (bytes.size() > width) bytes.resize(width);
+    bytes.resize(std::min({bytes.size(), width, bytes.find('\0')}));
     return bytes;
 }
 

@@ -6,11 +6,16 @@
 //                       floppy disk, arrow up out of a tray, lightning bolt,
 //                       sheet of paper;
 //   icon-N.png          the window and desktop icon, N = 16, 32, 48, 64, 128,
-//                       with a transparent background.
-// The PNGs are committed; run `cmake --build <dir> --target quelter-images`
+//                       with a transparent background;
+// and the same pictures for the Windows build, which has no Qt to read PNGs:
+//   logo.bmp, toolbar.bmp   24-bit bitmaps of the two above;
+//   quelter-config.ico      the five icon sizes, 32-bit with alpha.
+// The files are committed; run `cmake --build <dir> --target quelter-images`
 // after changing a drawing. Pure white is kept for the background only, so
 // that nothing inside a picture changes colour when the white is replaced.
+#include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -18,8 +23,10 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <initializer_list>
+#include <vector>
 
 namespace {
 
@@ -244,14 +251,84 @@ QImage drawIcon(int size) {
     return image;
 }
 
-bool save(const QImage& image, const QDir& dir, const QString& name) {
-    const QString path = dir.filePath(name);
-    if (!image.save(path, "PNG")) {
+bool report(bool ok, const QString& path) {
+    if (!ok)
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        return false;
+    else
+        std::printf("%s\n", qPrintable(path));
+    return ok;
+}
+
+bool save(const QImage& image, const QDir& dir, const QString& name, const char* format = "PNG") {
+    const QString path = dir.filePath(name);
+    return report(image.save(path, format), path);
+}
+
+// Little-endian fields of the Windows file formats.
+void put16(QByteArray& out, std::uint16_t v) {
+    out.append(char(v & 0xFF)).append(char(v >> 8));
+}
+void put32(QByteArray& out, std::uint32_t v) {
+    put16(out, std::uint16_t(v & 0xFFFF));
+    put16(out, std::uint16_t(v >> 16));
+}
+
+// One icon image as Windows stores it: a BITMAPINFOHEADER of twice the height
+// (colour and mask), 32-bit BGRA rows bottom up, then the 1-bit AND mask
+// (set where the picture is fully transparent), its rows padded to 32 bits.
+QByteArray iconImage(const QImage& picture) {
+    const QImage image = picture.convertToFormat(QImage::Format_ARGB32);
+    const int size = image.width();
+    const int maskStride = ((size + 31) / 32) * 4;
+    QByteArray out;
+    put32(out, 40);
+    put32(out, std::uint32_t(size));
+    put32(out, std::uint32_t(size * 2));
+    put16(out, 1);
+    put16(out, 32);
+    put32(out, 0);  // BI_RGB
+    put32(out, std::uint32_t(size * size * 4 + maskStride * size));
+    put32(out, 0);
+    put32(out, 0);
+    put32(out, 0);
+    put32(out, 0);
+    for (int y = size - 1; y >= 0; --y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < size; ++x) put32(out, line[x]);  // 0xAARRGGBB: B, G, R, A in memory
     }
-    std::printf("%s\n", qPrintable(path));
-    return true;
+    for (int y = size - 1; y >= 0; --y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        QByteArray row(maskStride, '\0');
+        for (int x = 0; x < size; ++x)
+            if (qAlpha(line[x]) == 0) row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
+        out.append(row);
+    }
+    return out;
+}
+
+// An .ico file: the directory of the images, then the images.
+bool saveIcon(const std::vector<QImage>& sizes, const QDir& dir, const QString& name) {
+    std::vector<QByteArray> images;
+    for (const QImage& image : sizes) images.push_back(iconImage(image));
+    QByteArray out;
+    put16(out, 0);
+    put16(out, 1);  // an icon, not a cursor
+    put16(out, std::uint16_t(images.size()));
+    std::uint32_t offset = 6 + 16 * std::uint32_t(images.size());
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        const int size = sizes[i].width();
+        out.append(char(size >= 256 ? 0 : size)).append(char(size >= 256 ? 0 : size));
+        out.append(char(0)).append(char(0));  // no palette; reserved
+        put16(out, 1);                        // planes
+        put16(out, 32);                       // bits per pixel
+        put32(out, std::uint32_t(images[i].size()));
+        put32(out, offset);
+        offset += std::uint32_t(images[i].size());
+    }
+    for (const QByteArray& image : images) out.append(image);
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    return report(file.open(QIODevice::WriteOnly) && file.write(out) == out.size(), path);
 }
 
 }  // namespace
@@ -260,9 +337,17 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);  // fonts for the logo's lettering
     const QDir dir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
     // 24-bit pictures, as the window expects them.
-    bool ok = save(drawLogo().convertToFormat(QImage::Format_RGB888), dir, "logo.png");
-    ok = save(drawToolbar().convertToFormat(QImage::Format_RGB888), dir, "toolbar.png") && ok;
-    for (int size : {16, 32, 48, 64, 128})
-        ok = save(drawIcon(size), dir, QString("icon-%1.png").arg(size)) && ok;
+    const QImage logo = drawLogo().convertToFormat(QImage::Format_RGB888);
+    const QImage toolbar = drawToolbar().convertToFormat(QImage::Format_RGB888);
+    bool ok = save(logo, dir, "logo.png");
+    ok = save(toolbar, dir, "toolbar.png") && ok;
+    ok = save(logo, dir, "logo.bmp", "BMP") && ok;
+    ok = save(toolbar, dir, "toolbar.bmp", "BMP") && ok;
+    std::vector<QImage> icons;
+    for (int size : {16, 32, 48, 64, 128}) {
+        icons.push_back(drawIcon(size));
+        ok = save(icons.back(), dir, QString("icon-%1.png").arg(size)) && ok;
+    }
+    ok = saveIcon(icons, dir, "quelter-config.ico") && ok;
     return ok ? 0 : 1;
 }

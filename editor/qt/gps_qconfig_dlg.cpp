@@ -23,8 +23,8 @@
 
 #include "config/models.h"
 #include "config/result_colour.h"
+#include "editor/control_hints.h"
 #include "editor/qt/about_dlg.h"
-#include "editor/qt/control_hints.h"
 #include "editor/qt/dialog_units.h"
 #include "editor/qt/expert_prop.h"
 #include "editor/qt/gps_prop.h"
@@ -33,6 +33,7 @@
 #include "editor/qt/page_builder.h"
 #include "editor/qt/sensors_prop.h"
 #include "editor/qt/status_pane.h"
+#include "editor/qt/tooltip_text.h"
 #include "editor/qt/wake_prop.h"
 #include "editor/qt/window_images.h"
 #include "link/com_port.h"

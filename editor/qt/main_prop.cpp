@@ -8,8 +8,9 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "editor/qt/control_hints.h"
+#include "editor/control_hints.h"
 #include "editor/qt/page_builder.h"
+#include "editor/qt/tooltip_text.h"
 
 namespace {
 

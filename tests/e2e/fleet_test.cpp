@@ -133,6 +133,17 @@ TEST_F(FleetTest, DiffEndsAsAWriteWouldWithoutWriting) {
     EXPECT_EQ(4, missing.exitCode);
     EXPECT_EQ(std::string::npos, missing.err.find(" > ")) << "a port was opened";
 
+    // A file that names no model is compared for the model given, as write takes it.
+    writeFile(dir / "any.ini", "[GPS Quelter Config file]\r\nSpeed=5\r\n");
+    EXPECT_EQ(
+        2,
+        runCli({"diff", (dir / "any.ini").string(), "--port", sim.path()}, dir / "any").exitCode);
+    const CliRun given =
+        runCli({"diff", (dir / "any.ini").string(), "--model", "RQ10", "--port", sim.path()},
+               dir / "rq10");
+    EXPECT_EQ(8, given.exitCode) << given.err;
+    EXPECT_NE(std::string::npos, given.out.find("\nSpeed\t90\t5\n")) << given.out;
+
     const CliRun none = runCli(
         {"diff", (dir / "rq30.ini").string(), "--port", (dir / "no-port").string()}, dir / "none");
     EXPECT_EQ(1, none.exitCode);

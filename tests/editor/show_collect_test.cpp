@@ -193,6 +193,10 @@ TEST_F(PagesTest, MonitoringServerIsAssembledFromHostAndPort) {
         const std::uint8_t* bytes = fieldBytes(got, Field::MonServerIP);
         for (std::size_t i = std::strlen(k.field); i < 32; ++i) EXPECT_EQ(bytes[i], 0) << i;
     }
+    // A text ends at a NUL; the colon and the port still follow the host.
+    c.setText(kNet, 1250, std::string("abc\0def", 7));
+    c.setText(kNet, 1254, "80");
+    EXPECT_EQ(GetText(collect(), Field::MonServerIP), "abc:80");
 }
 
 TEST_F(PagesTest, AutomaticApnIgnoresTheApnTexts) {

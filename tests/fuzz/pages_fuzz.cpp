@@ -72,6 +72,9 @@ struct Targets {
                         texts.push_back(t);
                         combos.push_back(t);
                         break;
+                    case ControlKind::DropDownList:
+                        combos.push_back(t);
+                        break;
                     case ControlKind::CheckBox:
                     case ControlKind::RadioButton:
                         clicks.push_back(t);

@@ -17,8 +17,8 @@
 #include <memory>
 
 #include "config/result_colour.h"
+#include "editor/control_hints.h"
 #include "editor/qt/about_dlg.h"
-#include "editor/qt/control_hints.h"
 #include "editor/qt/gps_qconfig_dlg.h"
 #include "editor/qt/status_pane.h"
 #include "editor/qt/window_images.h"

@@ -48,8 +48,10 @@ const char* const kUsage = R"(Usage:
                                           (a model the file names wins, default RQ30)
   quelter-cli reset [--model RQ30|RQ10|RQ20] [options]
                                           write the factory configuration (default model RQ30)
-  quelter-cli diff FILE [options]         read the tracker and list what a write of FILE
-                                          would change; nothing is written
+  quelter-cli diff FILE [--model RQ30|RQ10|RQ20] [options]
+                                          read the tracker and list what a write of FILE
+                                          (with the same --model) would change; nothing
+                                          is written
   quelter-cli restore BACKUP.bin [options]
                                           write a backup back to the tracker
   quelter-cli --help
@@ -57,8 +59,8 @@ const char* const kUsage = R"(Usage:
 Each command does what the configurator window does right after it starts:
 read = Read, then Save; write = choose the model (with --model) in the model
 menu, Open FILE, then Write; reset = choose the model in the model menu, then
-Reset. The window's status texts go to standard error,
-one line each; read also prints the firmware version and the model there.
+Reset. The window's status texts go to standard error, one line each; read
+also prints the firmware version and the model there.
 
 Before write, reset or restore send a block, the tracker's block as read is
 kept in the backups folder, $XDG_DATA_HOME/quelter-config/backups (by default
@@ -177,9 +179,9 @@ class PortRecorder final : public SerialLink {
 
 struct Options {
     std::string command;
-    std::string file;    // write, diff: the settings file; restore: the backup; read: -o FILE
-                         // (DIR with --all)
-    std::string model;   // reset and write; RQ30 when not given
+    std::string file;   // write, diff: the settings file; restore: the backup; read: -o FILE
+                        // (DIR with --all)
+    std::string model;  // reset, and write and diff for a file without one; RQ30 when not given
     std::string output;  // -o, which belongs to read
     std::vector<std::string> ports;
     bool trace = false;
@@ -250,8 +252,8 @@ int parse(int argc, char** argv, Options& o) {
         return usage("read --all needs -o DIR for the settings files");
     if (o.command == "read" && o.file.empty() && o.json)
         return usage("read --json needs -o FILE: standard output holds the JSON");
-    if (o.command != "reset" && o.command != "write" && !o.model.empty())
-        return usage("--model belongs to write and reset");
+    if (o.command != "reset" && o.command != "write" && o.command != "diff" && !o.model.empty())
+        return usage("--model belongs to write, diff and reset");
     if (!o.model.empty() && modelIdFromName(o.model) < 0)
         return usage("--model must be RQ30, RQ10 or RQ20");
     return -1;
@@ -332,12 +334,20 @@ bool copyToStdout(const std::string& path) {
     return static_cast<bool>(std::cout);
 }
 
+// Opens the settings file as write does. The model is chosen first, as in the
+// window, so a file that names none is opened for it; one that names a model
+// replaces it.
+bool openForWrite(const Options& o, CConfigEditor& editor) {
+    if (!o.model.empty()) editor.chooseModel(modelIdFromName(o.model));
+    editor.beginOpen();
+    return editor.openSettingsFrom(o.file);
+}
+
 // Read, then the image a write of the file would send compared with the
 // tracker's. The file is opened first, as write does, so a file that cannot be
 // read never opens a port.
 int runDiff(const Options& o, CConfigEditor& editor, HeadlessShell& shell, CliReport& report) {
-    editor.beginOpen();
-    if (!editor.openSettingsFrom(o.file)) return kExitFile;
+    if (!openForWrite(o, editor)) return kExitFile;
     // What the write phase would collect; the Read below replaces the pages.
     editor.collectPages();
     const DeviceConfig working = editor.exchange().workingImage;
@@ -365,12 +375,8 @@ int runDiff(const Options& o, CConfigEditor& editor, HeadlessShell& shell, CliRe
 int runCommand(const Options& o, CConfigEditor& editor, HeadlessShell& shell, CliReport& report) {
     if (o.command == "diff") return runDiff(o, editor, shell, report);
     if (o.command == "write") {
-        // The model is chosen first, as in the window, so a file that names
-        // none is opened for it; one that names a model replaces it.
-        if (!o.model.empty()) editor.chooseModel(modelIdFromName(o.model));
         // A file that cannot be read never opens a port.
-        editor.beginOpen();
-        if (!editor.openSettingsFrom(o.file)) return kExitFile;
+        if (!openForWrite(o, editor)) return kExitFile;
         editor.writeDevice();
         runExchange(editor, shell);
         return deviceOutcome(shell, kTextWriteOk);

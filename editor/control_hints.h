@@ -1,9 +1,9 @@
 // The hints the window shows when the mouse rests on a control: the Main
 // page's 31 and the five preset buttons'. Texts are kept exactly as written,
-// with their own line breaks ("\r\n", and one lone "\n").
+// with their own line breaks ("\r\n", and one lone "\n"). Both windows show
+// these; each turns the line breaks into what its tooltips break at.
 #pragma once
 
-#include <QString>
 #include <span>
 
 struct ControlHint {
@@ -13,6 +13,3 @@ struct ControlHint {
 
 std::span<const ControlHint> mainPageHints();
 std::span<const ControlHint> presetHints();
-
-// The hint as a tooltip shows it: broken only at its own line breaks.
-QString tooltipText(const char* hint);

@@ -1,4 +1,4 @@
-#include "editor/qt/control_hints.h"
+#include "editor/control_hints.h"
 
 namespace {
 
@@ -89,12 +89,4 @@ std::span<const ControlHint> mainPageHints() {
 
 std::span<const ControlHint> presetHints() {
     return kPresetHints;
-}
-
-QString tooltipText(const char* hint) {
-    // A plain-text tooltip breaks at "\n" and never wraps by itself; the
-    // carriage return would only show as a stray glyph.
-    QString text = QString::fromUtf8(hint);
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    return text;
 }

@@ -1,0 +1,22 @@
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/gps_qconfig_app.h"
+#include "editor/win32/gps_qconfig_dlg.h"
+#include "link/com_port.h"
+
+int CGPS_QConfigApp::run(int& /*argc*/, char** /*argv*/) {
+    // Every standard class of the common controls.
+    INITCOMMONCONTROLSEX classes{};
+    classes.dwSize = sizeof classes;
+    classes.dwICC = ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES |
+                    ICC_STANDARD_CLASSES | ICC_USEREX_CLASSES;
+    InitCommonControlsEx(&classes);
+
+    // The port is made first so that it outlives the window.
+    CCOMPort port;
+    CGPS_QConfigDlg window(port);
+    window.runModal();
+    return 0;
+}

@@ -1,0 +1,9 @@
+// The window's pictures from the resources (drawn by app/images/draw_images.cpp).
+#pragma once
+
+#include <windows.h>
+
+// A 24-bit bitmap resource as a DIB section with every pure-white pixel
+// (255, 255, 255) turned into `colour`, so the picture sits on the window's
+// own background; other pixels are kept. nullptr when it cannot be loaded.
+HBITMAP loadBitmapOn(HINSTANCE instance, int id, COLORREF colour);
