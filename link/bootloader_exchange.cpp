@@ -84,7 +84,10 @@ int CBootloaderExchange::drainLink() {
     if (link_.available() <= 0) return 0;
     const int n = link_.fetch(ring_.data(), ringWrite_, kRingSize);
     if (n <= 0) return 0;
+    // Bytes end a silence, whenever they come: a tracker that answers each
+    // frame just after a tick is slow, not silent.
     heard_ = true;
+    silentTicks_ = 0;
     pending_ += n;
     if (pending_ > kRingSize) {
         // The newest bytes have overwritten the oldest.

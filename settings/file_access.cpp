@@ -74,12 +74,19 @@ std::string systemReason(int error) {
 
 namespace {
 
-std::wstring widen(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    const int n =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+// UTF-8, as the window passes paths; a path that is not valid UTF-8 is taken
+// in the ANSI code page, as the C runtime hands a command line's arguments.
+std::wstring widen(const std::string& path) {
+    if (path.empty()) return {};
+    const int size = static_cast<int>(path.size());
+    UINT codePage = CP_UTF8;
+    int n = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, path.data(), size, nullptr, 0);
+    if (n == 0) {
+        codePage = CP_ACP;
+        n = MultiByteToWideChar(codePage, 0, path.data(), size, nullptr, 0);
+    }
     std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+    MultiByteToWideChar(codePage, 0, path.data(), size, wide.data(), n);
     return wide;
 }
 

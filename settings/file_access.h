@@ -1,6 +1,8 @@
 // Reading, replacing and creating whole files, and where the user's data
 // lives: the one place where the settings code talks to the operating system,
-// and the only one that differs between POSIX and Windows. Paths are UTF-8.
+// and the only one that differs between POSIX and Windows. Paths are UTF-8
+// (on Windows, one that is not valid UTF-8 is taken in the ANSI code page, as
+// a command line's arguments come).
 #pragma once
 
 #include <cstddef>

@@ -86,6 +86,34 @@ constexpr int kPane1Pixels = 250;
 constexpr int kTemplateBaseX = 6;
 constexpr int kPaneIndent = 2;
 
+constexpr int kTimeZoneList = 1053;
+
+// The open list of a drop-down as wide as its widest item, so long time-zone
+// names read whole; the closed box keeps its template width.
+void fitDroppedList(HWND combo) {
+    if (!combo) return;
+    HDC dc = GetDC(combo);
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(combo, WM_GETFONT, 0, 0)));
+    int widest = 0;
+    const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    std::wstring item;
+    for (int i = 0; i < count; ++i) {
+        item.assign(static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1,
+                    L'\0');
+        const int length = static_cast<int>(
+            SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data())));
+        SIZE size{};
+        GetTextExtentPoint32W(dc, item.c_str(), std::max(length, 0), &size);
+        widest = std::max<int>(widest, size.cx);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(combo, dc);
+    // Room for the list's border and its scroll bar.
+    const int room = 2 * GetSystemMetrics(SM_CXEDGE) + GetSystemMetrics(SM_CXVSCROLL) + 8;
+    SendMessageW(combo, CB_SETDROPPEDWIDTH, widest + room, 0);
+}
+
 COLORREF fromRgb(std::uint32_t rgb) {
     return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
@@ -273,6 +301,7 @@ void CGPS_QConfigDlg::setUp() {
     link_.setArrivalNotify(&CGPS_QConfigDlg::signalArrival, this);
     editor_->startUp();
     setModelButtonText(modelName(editor_->editedModel()) ? modelName(editor_->editedModel()) : "");
+    fitDroppedList(controls_.control(PageId::Main, kTimeZoneList));
 
     makeTooltips();
 }

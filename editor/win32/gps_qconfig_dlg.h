@@ -36,10 +36,10 @@ class CGPS_QConfigDlg final : public WindowShell {
     void close();
 
     void showResult(const std::string& text, ResultColour colour) override;
-    void showVersion(const std::string& text) override;
-    void setModelButtonText(const std::string& text) override;
     // Pane 0 names the backup by its file name, and grows to hold it.
     void showBackup(const std::string& binPath) override;
+    void showVersion(const std::string& text) override;
+    void setModelButtonText(const std::string& text) override;
     void armTick() override;
     void cancelTick() override;
 

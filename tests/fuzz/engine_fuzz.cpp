@@ -1,21 +1,25 @@
 // Read, Write and Reset against a link that answers with arbitrary bytes in
-// arbitrary chunks.
+// arbitrary chunks, at arbitrary moments between the 20 ms ticks.
 //  - every frame the engine sends is one the protocol knows, and a data block
 //    carries the write image's bytes at the address just sent, with its
 //    checksum;
 //  - the ring index handed to the link stays inside the ring;
 //  - the bytes past the device block stay zero in every image;
 //  - the exchange ends (no tick armed) within a bound that follows from the
-//    input: a tick either takes a byte, sees new bytes, gives up a port, or
-//    is one of at most 50 silent ticks in a row.
+//    input: a tick either hears new bytes, gives up a port, or is one of at
+//    most 50 silent ticks in a row;
+//  - a tick gives up on the tracker only after 50 ticks in a row in which
+//    nothing arrived (unless the exchange had reached its end, whose port the
+//    next tick closes).
 //
 // Input: one byte of set-up, then chunks. Set-up bits 0-1 pick the command
 // (Read, Write, Reset, Read), bits 2-3 how many ports open (1 to 4), bits 4-5
-// the model being edited (RQ30, RQ10, RQ20, 0x42); with bit 6 set the owner
-// hands each arrival to the engine before the tick. A chunk is a byte h and
-// h & 0x7F bytes that arrive; when h has bit 7 set the next chunk arrives
-// before the same tick, otherwise a tick follows. After the last chunk the
-// line is silent.
+// the model being edited (RQ30, RQ10, RQ20, 0x42). A chunk is a byte h and
+// h & 0x3F bytes that arrive; bits 6-7 of h say what follows: 0 the arrival
+// is signalled and the tick comes, 1 the arrival is signalled and the next
+// chunk comes before the tick, 2 the tick comes without a signal (a link
+// that never signals), 3 the next chunk comes with neither. After the last
+// chunk the line is silent and only ticks come.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +29,7 @@
 #include "config/device_config.h"
 #include "config/models.h"
 #include "link/bootloader_exchange.h"
+#include "link/status_texts.h"
 
 namespace {
 
@@ -36,7 +41,11 @@ void check(bool ok, const char* what) {
 
 class Owner final : public DeviceCommandOwner {
   public:
-    void showResult(const std::string&, ResultColour) override {}
+    void showResult(const std::string& text, ResultColour) override {
+        // A Read that has all its blocks, or a Write refused before it
+        // writes: the next tick closes the port, silence or not.
+        if (text == kTextReadOk || text == kTextIncompatible) ended = true;
+    }
     void showVersion(const std::string&) override {}
     void setModelButtonText(const std::string&) override {}
     void showConfig() override {}
@@ -47,6 +56,7 @@ class Owner final : public DeviceCommandOwner {
     void cancelTick() override { armed = false; }
 
     bool armed = false;
+    bool ended = false;
 };
 
 class FuzzLink final : public SerialLink {
@@ -54,19 +64,33 @@ class FuzzLink final : public SerialLink {
     FuzzLink(const std::uint8_t* data, std::size_t size, int openPorts)
         : data_(data), size_(size), openPorts_(openPorts) {}
 
-    void setEngine(const CBootloaderExchange* engine) { engine_ = engine; }
-
-    // Makes the next chunks available: up to and including one without the
-    // "more" bit.
-    void arrive() {
-        while (at_ < size_) {
-            const std::uint8_t h = data_[at_++];
-            const std::size_t n = std::min<std::size_t>(h & 0x7Fu, size_ - at_);
-            if (open_) waiting_.append(reinterpret_cast<const char*>(data_ + at_), n);
-            at_ += n;
-            if ((h & 0x80u) == 0) return;
-        }
+    void setEngine(const CBootloaderExchange* engine, const Owner* owner) {
+        engine_ = engine;
+        owner_ = owner;
     }
+
+    enum class Then { SignalAndTick, Signal, Tick, Nothing };
+
+    bool more() const { return at_ < size_; }
+    // Makes the next chunk available and says what follows it.
+    Then arrive() {
+        const std::uint8_t h = data_[at_++];
+        const std::size_t n = std::min<std::size_t>(h & 0x3Fu, size_ - at_);
+        if (open_ && n > 0) {
+            waiting_.append(reinterpret_cast<const char*>(data_ + at_), n);
+            ticksSinceArrival_ = 0;
+        }
+        at_ += n;
+        return static_cast<Then>(h >> 6);
+    }
+
+    // Around each tick.
+    void tickStarts() {
+        ++ticksSinceArrival_;
+        inTick_ = true;
+        fetchedInTick_ = false;
+    }
+    void tickEnds() { inTick_ = false; }
 
     int open(int portNumber, int baud) override {
         check(baud == 115200, "wrong baud rate");
@@ -75,6 +99,8 @@ class FuzzLink final : public SerialLink {
         return open_ ? 0 : 1;
     }
     void close() override {
+        if (inTick_ && !fetchedInTick_ && !owner_->ended)
+            check(ticksSinceArrival_ >= 50, "gave up on a tracker that answered within 50 ticks");
         open_ = false;
         waiting_.clear();
     }
@@ -89,6 +115,7 @@ class FuzzLink final : public SerialLink {
             writeIndex = (writeIndex + 1) % ringSize;
         }
         waiting_.clear();
+        if (inTick_ && n > 0) fetchedInTick_ = true;
         return n;
     }
     void write(const std::uint8_t* bytes, std::uint8_t length) override {
@@ -127,7 +154,11 @@ class FuzzLink final : public SerialLink {
     bool open_ = false;
     std::string waiting_;
     int lastAddress_ = -1;
+    long ticksSinceArrival_ = 0;
+    bool inTick_ = false;
+    bool fetchedInTick_ = false;
     const CBootloaderExchange* engine_ = nullptr;
+    const Owner* owner_ = nullptr;
 };
 
 bool tailIsZero(const DeviceConfig& c) {
@@ -147,7 +178,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzLink link(data + 1, size - 1, openPorts);
     Owner owner;
     CBootloaderExchange engine(link, owner);
-    link.setEngine(&engine);
+    link.setEngine(&engine, &owner);
     for (std::size_t i = 0; i < kDeviceBlockSize; ++i)
         engine.workingImage.bytes[i] = static_cast<std::uint8_t>(i * 13 + 5);
     engine.editedModel = kModels[(setup >> 4) & 3];
@@ -164,20 +195,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
     }
 
-    // Each input byte is taken or arrives once; each port is given up once;
+    // Each chunk makes at most one tick heard; each port is given up once;
     // between two of those at most 50 silent ticks pass.
     const long bound = 51L * (2L * static_cast<long>(size) + openPorts + 2);
     long ticks = 0;
-    const bool arrivals = (setup & 0x40) != 0;
-    while (owner.armed && ticks <= bound) {
+    const auto tick = [&] {
+        if (!owner.armed) return;
         owner.armed = false;
-        link.arrive();
-        if (arrivals) engine.onArrival();
+        link.tickStarts();
         engine.onTick();
+        link.tickEnds();
         ++ticks;
+    };
+    const auto checkImages = [&] {
         check(tailIsZero(engine.readImage) && tailIsZero(engine.workingImage) &&
                   tailIsZero(engine.writeImage),
               "bytes past the device block changed");
+    };
+    using Then = FuzzLink::Then;
+    while (link.more()) {
+        const Then then = link.arrive();
+        if (then == Then::SignalAndTick || then == Then::Signal) engine.onArrival();
+        if (then == Then::SignalAndTick || then == Then::Tick) tick();
+        checkImages();
+    }
+    while (owner.armed && ticks <= bound) {
+        tick();
+        checkImages();
     }
     check(!owner.armed, "the exchange did not end within its bound of ticks");
     return 0;

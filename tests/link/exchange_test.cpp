@@ -232,6 +232,52 @@ TEST(Exchange, SlowAnswerIsWaitedForUntilFiftySilentTicks) {
     }
 }
 
+// The tracker's answers held back until the test lets them in: bytes that
+// reach the port some time after the frame went out.
+class LateLink final : public SerialLink {
+  public:
+    explicit LateLink(SerialLink& inner) : inner_(inner) {}
+    bool letIn = false;
+
+    int open(int portNumber, int baud) override { return inner_.open(portNumber, baud); }
+    void close() override { inner_.close(); }
+    bool isOpen() const override { return inner_.isOpen(); }
+    int available() override { return letIn ? inner_.available() : 0; }
+    int fetch(std::uint8_t* ring, int& writeIndex, int ringSize) override {
+        return letIn ? inner_.fetch(ring, writeIndex, ringSize) : 0;
+    }
+    void write(const std::uint8_t* bytes, std::uint8_t length) override {
+        inner_.write(bytes, length);
+    }
+
+  private:
+    SerialLink& inner_;
+};
+
+TEST(Exchange, TrackerAnsweringEveryFrameAfterOneTickIsNotTakenForSilent) {
+    // Each answer comes just after a tick has found nothing (a tracker or a
+    // cable taking 20 to 40 ms to answer): the Write's 75 answers each follow
+    // one silent tick, never fifty in a row.
+    TrackerSim sim(kModelRQ30);
+    SimulatedLink simulated(sim, 1);
+    LateLink late(simulated);
+    RecordingOwner owner;
+    CBootloaderExchange engine(late, owner);
+
+    engine.writeDevice();
+    int answers = 0;
+    while (owner.armed && answers < 200) {
+        late.letIn = false;
+        owner.armed = false;
+        engine.onTick();
+        late.letIn = true;
+        engine.onArrival();
+        ++answers;
+    }
+    EXPECT_EQ(owner.last(), kWriteOk);
+    EXPECT_EQ(answers, 75);
+}
+
 // A refusal is retried with the frame the answer table names, and the
 // exchange then goes on to its end. Indices are into the frames of a
 // fault-free run of the same command.

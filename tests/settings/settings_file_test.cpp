@@ -497,6 +497,19 @@ TEST(SettingsFile, SaveReplacesTheFileAndKeepsItsLinkAndMode) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }
 
+// Paths are UTF-8, as the windows pass them; a Cyrillic name is no obstacle.
+TEST(SettingsFile, CyrillicFileNameSavesAndOpens) {
+    TempDir dir;
+    const std::string path = dir.path().string() + "/\xD0\xBD\xD0\xB0\xD1\x81\xD1\x82.ini";
+    const DeviceConfig image = sampleImage(9);
+    ASSERT_TRUE(SaveSettingsFile(path, image, kModelRQ10).ok);
+    DeviceConfig loaded = image;
+    int model = kModelRQ30;
+    ASSERT_TRUE(LoadSettings(path, loaded, model, nullptr).ok);
+    EXPECT_EQ(model, kModelRQ10);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
 // A line feed inside a text would start a new line in the file and pass for a
 // key of its own on the next Open; the text ends at it instead. Carriage
 // returns at a text's end would be read as part of the line end: the file

@@ -15,6 +15,7 @@
 
 #include "editor/win32/gps_qconfig_dlg.h"
 #include "editor/win32/resource.h"
+#include "editor/win32/wide_text.h"
 #include "link/com_port.h"
 #include "win32_test_support.h"
 
@@ -59,7 +60,7 @@ bool savePicture(HWND window, const std::wstring& path) {
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    std::wprintf(L"%ls %ls\n", ok ? L"wrote" : L"FAILED", path.c_str());
+    std::printf("%s %s\n", ok ? "wrote" : "FAILED", narrow(path).c_str());
     return ok;
 }
 
@@ -83,7 +84,7 @@ int wmain(int argc, wchar_t** argv) {
     if (read) {
         SendMessageW(w, WM_COMMAND, ID_TOOL_READ, 0);
         pumpUntil([&] { return !window.paneText(1).empty() && !window.tickArmed(); }, 30000, w);
-        std::wprintf(L"status: %ls\n", window.paneText(1).c_str());
+        std::printf("status: %s\n", narrow(window.paneText(1)).c_str());
     }
 
     static const wchar_t* const names[] = {L"win-main.bmp",    L"win-wake.bmp",
@@ -96,13 +97,10 @@ int wmain(int argc, wchar_t** argv) {
         ok = savePicture(w, folder + L"\\" + names[tab]) && ok;
     }
     TabCtrl_SetCurFocus(window.tabs(), 0);
+    HWND about = nullptr;
     duringModal([&] { SendMessageW(w, WM_SYSCOMMAND, IDM_ABOUTBOX, 0); },
+                [&] { return (about = findThreadWindow(L"О проекте QuelterConfig")) != nullptr; },
                 [&] {
-                    HWND about = nullptr;
-                    pumpUntil(
-                        [&] { return (about = findThreadWindow(L"О проекте QuelterConfig")); },
-                        10000);
-                    pumpUntil([] { return false; }, 300);
                     ok = about && savePicture(about, folder + L"\\win-about.bmp") && ok;
                     // Whatever holds the modal loop now ends it.
                     SendMessageW(about ? about : GetActiveWindow(), WM_COMMAND, IDCANCEL, 0);

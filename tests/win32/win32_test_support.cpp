@@ -5,13 +5,22 @@
 
 namespace {
 
-std::function<void()> modalWork;
+struct ModalWork {
+    std::function<bool()> ready;
+    std::function<void()> inside;
+    std::chrono::steady_clock::time_point deadline;
+} modalWork;
 
 void CALLBACK runModalWork(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
-    std::function<void()> work = std::move(modalWork);
-    modalWork = nullptr;
-    if (work) work();
+    // Not yet: the loop goes on and is asked again.
+    if (!modalWork.ready() && std::chrono::steady_clock::now() < modalWork.deadline) {
+        SetTimer(nullptr, 0, 20, runModalWork);
+        return;
+    }
+    std::function<void()> inside = std::move(modalWork.inside);
+    modalWork = {};
+    inside();
 }
 
 void dispatch(const MSG& msg, HWND dialog) {
@@ -68,9 +77,10 @@ std::wstring textOf(HWND window) {
     return text;
 }
 
-void duringModal(const std::function<void()>& start, const std::function<void()>& inside) {
-    modalWork = inside;
-    SetTimer(nullptr, 0, 100, runModalWork);
+void duringModal(const std::function<void()>& start, const std::function<bool()>& ready,
+                 const std::function<void()>& inside) {
+    modalWork = {ready, inside, std::chrono::steady_clock::now() + std::chrono::seconds(15)};
+    SetTimer(nullptr, 0, 20, runModalWork);
     start();
 }
 

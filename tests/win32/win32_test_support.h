@@ -22,7 +22,10 @@ void pressKey(HWND control, UINT virtualKey);
 std::wstring textOf(HWND window);
 
 // Runs `inside` from within the modal loop that `start` enters (a menu, a
-// modal dialog); `inside` must end that loop.
-void duringModal(const std::function<void()>& start, const std::function<void()>& inside);
+// modal dialog) once `ready` holds (the loop shows its window when it is
+// first idle, so `ready` is asked between its messages), or after 15 s;
+// `inside` must end that loop.
+void duringModal(const std::function<void()>& start, const std::function<bool()>& ready,
+                 const std::function<void()>& inside);
 // The thread's visible top-level window with that caption, or nullptr.
 HWND findThreadWindow(std::wstring_view caption);

@@ -13,6 +13,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "config/models.h"
@@ -317,24 +318,23 @@ TEST_F(WindowTest, PresetsAndTheModelMenu) {
     RECT arrow;
     SendMessageW(window->toolbar(), TB_GETITEMRECT, 8, reinterpret_cast<LPARAM>(&arrow));
     std::vector<bool> marks;
+    HWND popup = nullptr;
     duringModal(
         [&] {
             SendMessageW(window->toolbar(), WM_LBUTTONDOWN, MK_LBUTTON,
                          MAKELPARAM(arrow.right - 4, (arrow.top + arrow.bottom) / 2));
         },
         [&] {
-            HWND popup = nullptr;
-            pumpUntil(
-                [&] {
-                    popup = FindWindowW(L"#32768", nullptr);
-                    return popup && IsWindowVisible(popup);
-                },
-                10000);
-            ASSERT_NE(popup, nullptr);
+            popup = FindWindowW(L"#32768", nullptr);
+            return popup && IsWindowVisible(popup);
+        },
+        [&] {
             auto* menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
             for (UINT cmd : {ID_MODEL_RQ30, ID_MODEL_RQ10, ID_MODEL_RQ20})
                 marks.push_back(GetMenuState(menu, cmd, MF_BYCOMMAND) & MF_CHECKED);
-            // Down to the third item, "RQ20", and take it.
+            // Down to the third item, "RQ20", and take it; without a menu, end
+            // whatever holds the loop.
+            if (!popup) EndMenu();
             for (UINT key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) {
                 PostMessageW(popup, WM_KEYDOWN, key, 0);
                 PostMessageW(popup, WM_KEYUP, key, 0xC0000001);
@@ -363,12 +363,10 @@ TEST_F(WindowTest, EnterStaysEscapeCloses) {
 TEST_F(WindowTest, AboutBoxFromTheSystemMenu) {
     std::wstring caption, product, button;
     bool icon = false;
+    HWND about = nullptr;
     duringModal([&] { SendMessageW(hwnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0); },
+                [&] { return (about = findThreadWindow(L"О проекте QuelterConfig")) != nullptr; },
                 [&] {
-                    HWND about = nullptr;
-                    pumpUntil(
-                        [&] { return (about = findThreadWindow(L"О проекте QuelterConfig")); },
-                        10000);
                     if (!about) {
                         // Whatever holds the modal loop, it ends it.
                         SendMessageW(GetActiveWindow(), WM_COMMAND, IDCANCEL, 0);
@@ -527,6 +525,40 @@ TEST_F(WindowTest, WriteAndReadTheSimulatorThroughACOMPort) {
     EXPECT_EQ(text(PageId::Main, 1034), "Маша");
     EXPECT_EQ(text(PageId::Expert, 1280), "17");
     EXPECT_FALSE(port.isOpen());
+}
+
+// A link that never finds a tracker and keeps the arrival notify it is given.
+class NotifyKeeper final : public SerialLink {
+  public:
+    int open(int, int) override { return 1; }
+    void close() override {}
+    bool isOpen() const override { return false; }
+    int available() override { return 0; }
+    int fetch(std::uint8_t*, int&, int) override { return 0; }
+    void write(const std::uint8_t*, std::uint8_t) override {}
+    void setArrivalNotify(ArrivalNotify n, void* c) override {
+        notify = n;
+        context = c;
+    }
+    ArrivalNotify notify = nullptr;
+    void* context = nullptr;
+};
+
+// The window wakes on arrivals while it lives, and takes its notify back
+// when it goes: a reader thread must never call into a window that is gone.
+TEST(WindowArrivals, TheNotifyLivesWithTheWindow) {
+    NotifyKeeper link;
+    auto window = std::make_unique<CGPS_QConfigDlg>(link);
+    ASSERT_NE(window->create(), nullptr);
+    ASSERT_NE(link.notify, nullptr);
+    // Called from another thread, as a port's reader calls it, many times.
+    std::thread reader([&] {
+        for (int i = 0; i < 1000; ++i) link.notify(link.context);
+    });
+    reader.join();
+    pumpPending();
+    window->close();
+    EXPECT_EQ(link.notify, nullptr);
 }
 
 // The program itself: one .exe that starts with its caption and closes.

@@ -179,9 +179,9 @@ class PortRecorder final : public SerialLink {
 
 struct Options {
     std::string command;
-    std::string file;   // write, diff: the settings file; restore: the backup; read: -o FILE
-                        // (DIR with --all)
-    std::string model;  // reset, and write and diff for a file without one; RQ30 when not given
+    std::string file;    // write, diff: the settings file; restore: the backup; read: -o FILE
+                         // (DIR with --all)
+    std::string model;   // reset, and write and diff for a file without one; RQ30 when not given
     std::string output;  // -o, which belongs to read
     std::vector<std::string> ports;
     bool trace = false;
