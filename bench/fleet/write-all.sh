@@ -36,6 +36,8 @@ for i in $(seq "$trackers"); do
   [[ -n $port ]] || { echo "Simulator $i did not start" >&2; exit 1; }
   ports+=(--port "$port")
 done
+# Every write keeps a backup: here, not in the real data folder.
+export XDG_DATA_HOME=$work/data
 "$cli" read "${ports[@]:0:2}" -o "$work/fleet.ini" 2>/dev/null
 
 # Milliseconds a command takes; it must succeed.

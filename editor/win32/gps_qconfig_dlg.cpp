@@ -5,6 +5,7 @@
 #include <uxtheme.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <span>
 
 #include "config/models.h"
@@ -348,10 +349,14 @@ void CGPS_QConfigDlg::makeStatusLine() {
     HDC dc = GetDC(status_);
     HGDIOBJ oldFont =
         SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(status_, WM_GETFONT, 0, 0)));
-    for (const char* text :
-         {kTextNoConnection, kTextReadOk, kTextBadModel, kTextIncompatible, kTextWriteOk,
-          kTextInterrupted, kSettingsSavedText, kSettingsSaveFailedText, kSettingsOpenedText,
-          kSettingsOpenFailedText, OpenedModelKeptText(kModelRQ30).c_str()}) {
+    char checkFailed[96];
+    std::snprintf(checkFailed, sizeof checkFailed, kTextCheckFailedFormat,
+                  static_cast<int>(kDeviceBlockSize));
+    const std::string checkFailedText = checkFailed;
+    for (const char* text : {kTextNoConnection, kTextReadOk, kTextBadModel, kTextIncompatible,
+                             kTextWriteOk, kTextInterrupted, kSettingsSavedText,
+                             kSettingsSaveFailedText, kSettingsOpenedText, kSettingsOpenFailedText,
+                             OpenedModelKeptText(kModelRQ30).c_str(), checkFailedText.c_str()}) {
         const std::wstring wide = widen(text);
         SIZE size{};
         GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
@@ -513,6 +518,9 @@ void CGPS_QConfigDlg::onCommand(int command) {
         case ID_FILE_SAVE:
             saveSettings();
             break;
+        case ID_FILE_RESTORE:
+            restoreBackup();
+            break;
         case ID_TOOL_READ:
         case ID_DEVICE_READ:
             editor_->readDevice();
@@ -626,7 +634,8 @@ void CGPS_QConfigDlg::cancelTick() {
     tickArmed_ = false;
 }
 
-std::wstring CGPS_QConfigDlg::chooseSettingsFile(HWND owner, bool save) {
+std::wstring CGPS_QConfigDlg::chooseSettingsFile(HWND owner, bool save,
+                                                 const std::wstring& folder) {
     std::wstring path(32768, L'\0');
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
@@ -635,6 +644,7 @@ std::wstring CGPS_QConfigDlg::chooseSettingsFile(HWND owner, bool save) {
     dialog.lpstrFile = path.data();
     dialog.nMaxFile = static_cast<DWORD>(path.size());
     dialog.lpstrDefExt = L"ini";
+    if (!folder.empty()) dialog.lpstrInitialDir = folder.c_str();
     dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
                    (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
     const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
@@ -645,7 +655,17 @@ std::wstring CGPS_QConfigDlg::chooseSettingsFile(HWND owner, bool save) {
 
 void CGPS_QConfigDlg::openSettings() {
     editor_->beginOpen();
-    const std::wstring path = chooseFile_(hwnd_, false);
+    const std::wstring path = chooseFile_(hwnd_, false, {});
+    if (path.empty())
+        editor_->openCancelled();
+    else
+        editor_->openSettingsFrom(narrow(path));
+}
+
+void CGPS_QConfigDlg::restoreBackup() {
+    // A backup's .ini opens like any settings file, from the backups folder.
+    const std::wstring folder = widen(editor_->beginRestore());
+    const std::wstring path = chooseFile_(hwnd_, false, folder);
     if (path.empty())
         editor_->openCancelled();
     else
@@ -656,7 +676,7 @@ void CGPS_QConfigDlg::saveSettings() {
     // The pages are collected before the dialog opens, as a cancelled save
     // collects them too.
     editor_->beginSave();
-    const std::wstring path = chooseFile_(hwnd_, true);
+    const std::wstring path = chooseFile_(hwnd_, true, {});
     if (path.empty())
         editor_->saveCancelled();
     else

@@ -43,11 +43,13 @@ class CGPS_QConfigDlg final : public WindowShell {
     void armTick() override;
     void cancelTick() override;
 
-    // Asks for a settings file to save to (save) or to open; an empty path is
-    // a cancelled dialog. The system's file dialog unless replaced.
-    using FileChooser = std::function<std::wstring(HWND owner, bool save)>;
+    // Asks for a settings file to save to (save) or to open, starting in
+    // `folder` when one is given; an empty path is a cancelled dialog. The
+    // system's file dialog unless replaced.
+    using FileChooser =
+        std::function<std::wstring(HWND owner, bool save, const std::wstring& folder)>;
     void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
-    static std::wstring chooseSettingsFile(HWND owner, bool save);
+    static std::wstring chooseSettingsFile(HWND owner, bool save, const std::wstring& folder);
 
     // The model menu with the check mark on `model` (a model of no name
     // keeps the mark on "RQ30"); the caller destroys it.
@@ -83,6 +85,7 @@ class CGPS_QConfigDlg final : public WindowShell {
     void drawPane(const DRAWITEMSTRUCT& item);
     void openSettings();
     void saveSettings();
+    void restoreBackup();
     // The link's arrival notify, on its reader thread: posts a wake-up to the
     // window's thread.
     static void signalArrival(void* window);

@@ -55,12 +55,16 @@ TEST(CliReport, LeavesOutWhatDoesNotApply) {
     full.firmware = "3.5.0.12";
     full.file = "a \"b\".ini";
     full.exitCode = 8;
+    full.backup = "/home/u/.local/share/quelter-config/backups/b.bin";
+    full.checkPassed = false;
     full.changes = {{"Speed", FieldChange::Kind::Number, "90", "-7"},
                     {"QuelterName", FieldChange::Kind::Text, "Машина", ""},
                     {"Reserved500", FieldChange::Kind::Bytes, "AA", "00"}};
     EXPECT_EQ(R"({"command":"diff","port":"/dev/ttyUSB0","model":null,"model_id":66,)"
               R"("firmware":"3.5.0.12","file":"a \"b\".ini",)"
-              R"("result":"Подключения GPS Quelter к ПК не обнаружено","exit":8,"changes":[)"
+              R"("result":"Подключения GPS Quelter к ПК не обнаружено","exit":8,)"
+              R"("backup":"/home/u/.local/share/quelter-config/backups/b.bin","check":"failed",)"
+              R"("changes":[)"
               R"({"key":"Speed","tracker":90,"file":-7},)"
               R"({"key":"QuelterName","tracker":"Машина","file":""},)"
               R"({"key":"Reserved500","tracker":"AA","file":"00"}],"elapsed_ms":5})",

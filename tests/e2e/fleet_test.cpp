@@ -161,9 +161,20 @@ TEST_F(FleetTest, JsonGivesOneObjectPerTracker) {
         w.out, std::regex("\\{\"command\":\"write\",\"port\":\"" + sim.path() +
                           "\",\"model\":\"RQ10\",\"model_id\":112,\"firmware\":\"3.5.0.C\","
                           "\"file\":\"[^\"]*rq10.ini\",\"result\":\"Параметры записаны успешно\","
-                          "\"exit\":0,\"elapsed_ms\":[0-9]+\\}\n")))
+                          "\"exit\":0,\"backup\":\"" +
+                          (dir / "data").string() +
+                          "/quelter-config/backups/[^\"]+-RQ10\\.bin\",\"check\":\"passed\","
+                          "\"elapsed_ms\":[0-9]+\\}\n")))
         << w.out;
     EXPECT_NE(std::string::npos, w.err.find("Параметры записаны успешно"));
+
+    // A block that does not read back as written.
+    Simulator flawed({"--no-pacing", "--model", "RQ10", "--bad-flash", "5"});
+    const CliRun bad = runCli(
+        {"write", (dir / "rq10.ini").string(), "--port", flawed.path(), "--json"}, dir / "bad");
+    EXPECT_EQ(5, bad.exitCode) << bad.err;
+    EXPECT_NE(std::string::npos, bad.out.find("\"exit\":5,\"backup\":\"")) << bad.out;
+    EXPECT_NE(std::string::npos, bad.out.find("\"check\":\"failed\"")) << bad.out;
 
     const std::string nowhere = (dir / "no-port").string();
     const CliRun none = runCli({"reset", "--port", nowhere, "--json"}, dir / "none");
@@ -236,6 +247,16 @@ TEST_F(FleetTest, AllRunsOneExchangePerPortAndFailsIfAnyTrackerFails) {
                   results[i].find("\"exit\":" + std::to_string(expected[i].second) + ","))
             << results[i];
     }
+    // Each tracker written has a backup of its own, of what it held before.
+    std::set<std::string> backups;
+    for (std::size_t i : {0u, 3u}) {
+        std::smatch backup;
+        ASSERT_TRUE(std::regex_search(results[i], backup, std::regex("\"backup\":\"([^\"]+)\"")))
+            << results[i];
+        EXPECT_EQ(block, readFile(backup[1].str()));
+        backups.insert(backup[1].str());
+    }
+    EXPECT_EQ(2u, backups.size());
 
     // Only the trackers that succeeded count: no tracker at all is exit 1.
     EXPECT_EQ(1, runCli({"reset", "--all", "--port", nowhere}, dir / "none").exitCode);

@@ -1,4 +1,4 @@
-// Read, Write and Reset against a link that answers with arbitrary bytes in
+// Read, Write, Reset and Restore against a link that answers with arbitrary bytes in
 // arbitrary chunks, at arbitrary moments between the 20 ms ticks.
 //  - every frame the engine sends is one the protocol knows, and a data block
 //    carries the write image's bytes at the address just sent, with its
@@ -13,8 +13,9 @@
 //    next tick closes).
 //
 // Input: one byte of set-up, then chunks. Set-up bits 0-1 pick the command
-// (Read, Write, Reset, Read), bits 2-3 how many ports open (1 to 4), bits 4-5
-// the model being edited (RQ30, RQ10, RQ20, 0x42). A chunk is a byte h and
+// (Read, Write, Reset, Restore of a backup), bits 2-3 how many ports open (1
+// to 4), bits 4-5 the model being edited or restored (RQ30, RQ10, RQ20,
+// 0x42), bit 6 set makes the backup before a Write fail. A chunk is a byte h and
 // h & 0x3F bytes that arrive; bits 6-7 of h say what follows: 0 the arrival
 // is signalled and the tick comes, 1 the arrival is signalled and the next
 // chunk comes before the tick, 2 the tick comes without a signal (a link
@@ -50,13 +51,18 @@ class Owner final : public DeviceCommandOwner {
     void setModelButtonText(const std::string&) override {}
     void showConfig() override {}
     void collectPages() override {}
-    // The engine is what is fuzzed here, not the disk.
-    bool backUpBlock(const DeviceConfig&, int) override { return true; }
+    // The engine is what is fuzzed here, not the disk: the backup succeeds
+    // or fails as the input says. A failed one ends the exchange.
+    bool backUpBlock(const DeviceConfig&, int) override {
+        if (!backupWorks) ended = true;
+        return backupWorks;
+    }
     void armTick() override { armed = true; }
     void cancelTick() override { armed = false; }
 
     bool armed = false;
     bool ended = false;
+    bool backupWorks = true;
 };
 
 class FuzzLink final : public SerialLink {
@@ -183,16 +189,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         engine.workingImage.bytes[i] = static_cast<std::uint8_t>(i * 13 + 5);
     engine.editedModel = kModels[(setup >> 4) & 3];
 
+    owner.backupWorks = (setup & 0x40) == 0;
     switch (setup & 3) {
+        case 0:
+            engine.readDevice();
+            break;
         case 1:
             engine.writeDevice();
             break;
         case 2:
             engine.resetDevice();
             break;
-        default:
-            engine.readDevice();
+        default: {
+            DeviceConfig backup;
+            for (std::size_t i = 0; i < kConfigSize; ++i)
+                backup.bytes[i] = static_cast<std::uint8_t>(i * 29 + 3);
+            engine.restoreDevice(backup, kModels[(setup >> 4) & 3]);
             break;
+        }
     }
 
     // Each chunk makes at most one tick heard; each port is given up once;

@@ -416,7 +416,7 @@ TEST_F(WindowTest, SaveAndOpenThroughAGivenPath) {
     const std::wstring path = std::wstring(folder) + L"настройки трекера.ini";
     DeleteFileW(path.c_str());
     std::wstring chosen = path;
-    window->setFileChooser([&](HWND, bool) { return chosen; });
+    window->setFileChooser([&](HWND, bool, const std::wstring&) { return chosen; });
 
     replace(PageId::Main, 1031, L"79161234567");
     replace(PageId::Main, 1034, L"Маша");
@@ -444,9 +444,35 @@ TEST_F(WindowTest, SaveAndOpenThroughAGivenPath) {
     DeleteFileW(path.c_str());
 }
 
+// "Restore from a backup": the dialog starts in the backups folder of the
+// user's local data, and the chosen backup opens like a settings file.
+TEST_F(WindowTest, RestoreOpensABackupFromTheBackupsFolder) {
+    std::wstring offered;
+    window->setFileChooser([&](HWND, bool save, const std::wstring& folder) {
+        offered = folder;
+        if (save) return std::wstring();
+        const std::wstring path = folder + L"\\2026-12-10T14-03-22-RQ10.ini";
+        const char ini[] = "[GPS Quelter Config file]\r\nBootVersion=112\r\nQuelterName=Q-07\r\n";
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        WriteFile(file, ini, sizeof ini - 1, &written, nullptr);
+        CloseHandle(file);
+        return path;
+    });
+
+    command(ID_FILE_RESTORE);
+
+    EXPECT_NE(offered.find(L"\\quelter-config\\backups"), std::wstring::npos) << narrow(offered);
+    EXPECT_EQ(window->paneText(1), L"Файл открыт успешно");
+    EXPECT_EQ(text(PageId::Main, 1034), "Q-07");
+    EXPECT_EQ(modelButtonText(), L"RQ10");
+    DeleteFileW((offered + L"\\2026-12-10T14-03-22-RQ10.ini").c_str());
+}
+
 // The result pane as drawn: its colour behind the text's own cells only.
 TEST_F(WindowTest, ResultPaneColoursItsTextOnly) {
-    window->setFileChooser([](HWND, bool) { return std::wstring(); });
+    window->setFileChooser([](HWND, bool, const std::wstring&) { return std::wstring(); });
     command(ID_FILE_SAVE);  // cancelled: red
     HWND status = window->statusBar();
     RedrawWindow(status, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
@@ -481,6 +507,10 @@ TEST_F(WindowTest, WriteAndReadTheSimulatorThroughACOMPort) {
     command(ID_TOOL_WRITE);
     ASSERT_TRUE(exchangeEnds());
     EXPECT_EQ(window->paneColour(1), kGreen) << narrow(window->paneText(1));
+    // Pane 0 names the backup the Write made first.
+    const std::wstring backup = window->paneText(0);
+    EXPECT_EQ(backup.rfind(L"Резервная копия: ", 0), 0u) << narrow(backup);
+    EXPECT_NE(backup.find(L"-RQ30.bin"), std::wstring::npos) << narrow(backup);
 
     replace(PageId::Main, 1031, L"1");
     replace(PageId::Main, 1034, L"x");

@@ -46,9 +46,18 @@ grep -q "Параметры прочитаны успешно" read.log || fail 
 # Write: what Windows wrote, Linux reads back.
 sed 's/^MainPhone.PhoneNum=+79161234567/MainPhone.PhoneNum=+70000000001/' linux.ini >edited.ini
 ! cmp -s linux.ini edited.ini || fail "the edit changed nothing"
-win 0 write edited.ini --port COM5
+win 0 write edited.ini --port COM5 2>write.log
 linux 0 read --port "$port" -o back.ini
 same edited.ini back.ini
+
+# The write's backup, in %LOCALAPPDATA%\quelter-config\backups: the tracker as
+# it was; restored, the tracker is back to it.
+backup=$(sed -n 's/^Резервная копия: //p' write.log | tr -d '\r')
+[[ $backup == *'\quelter-config\backups\'*-RQ30.bin ]] || fail "no backup named: $(cat write.log)"
+win 0 restore "$backup" --port COM5
+linux 0 read --port "$port" -o restored.ini
+same linux.ini restored.ini
+win 0 write edited.ini --port COM5
 
 # Reset: refused for another model, else the factory configuration, as Linux writes it.
 win 2 reset --model RQ10 --port COM5

@@ -18,6 +18,8 @@ std::string reportJson(const CliReport& r) {
     if (r.file) json.key("file").string(*r.file);
     json.key("result").string(r.result);
     json.key("exit").number(r.exitCode);
+    if (r.backup) json.key("backup").string(*r.backup);
+    if (r.checkPassed) json.key("check").string(*r.checkPassed ? "passed" : "failed");
     if (r.changes) {
         json.key("changes").beginArray();
         for (const FieldChange& c : *r.changes) {

@@ -16,6 +16,8 @@ struct CliReport {
     std::optional<std::string> file;      // the settings file read or written
     std::string result;                   // the last status text
     int exitCode = 0;
+    std::optional<std::string> backup;  // the tracker's block kept before a write
+    std::optional<bool> checkPassed;    // the read-back after a write, once it ran
     std::int64_t elapsedMs = 0;
     std::optional<std::vector<FieldChange>> changes;  // diff only
 };

@@ -18,8 +18,8 @@ struct FleetRun {
 
 // Runs the children and prints their results in port order: their status
 // texts on standard error, each line led by "PORT: ", and on standard output
-// their JSON objects with json, otherwise their lines led by "PORT<TAB>". Returns the exit status of the whole run
-// (see the usage text of --all).
+// their JSON objects with json, otherwise their lines led by "PORT<TAB>".
+// Returns the exit status of the whole run (see the usage text of --all).
 int runOnEveryPort(const FleetRun& run, const char* argv0);
 
 // The settings file name of a port: "/dev/ttyUSB0" gives "ttyUSB0.ini",

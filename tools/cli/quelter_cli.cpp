@@ -460,6 +460,10 @@ int run(const Options& o, CliReport& report) {
         shell.result == kTextIncompatible || !shell.backup.empty())
         report.firmware = firmwareText(exchange.readImage);
     if (!o.file.empty()) report.file = o.file;
+    if (!shell.backup.empty()) report.backup = shell.backup;
+    // A write succeeds only once the block read back matches what was sent.
+    if (shell.result == kTextWriteOk) report.checkPassed = true;
+    if (shell.result.rfind(kTextCheckFailedPrefix, 0) == 0) report.checkPassed = false;
     report.result = shell.lastText;
     return code;
 }
