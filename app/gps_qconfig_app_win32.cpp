@@ -1,6 +1,9 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include <string>
 
 #include "app/gps_qconfig_app.h"
 #include "editor/win32/gps_qconfig_dlg.h"
@@ -17,6 +20,16 @@ int CGPS_QConfigApp::run(int& /*argc*/, char** /*argv*/) {
     // The port is made first so that it outlives the window.
     CCOMPort port;
     CGPS_QConfigDlg window(port);
-    window.runModal();
+    // A settings file named on the command line (an .ini opened with the
+    // program) opens at start-up; the arguments come as UTF-16, whatever the
+    // code page.
+    std::wstring startFile;
+    int count = 0;
+    if (wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        for (int i = 1; i < count && startFile.empty(); ++i)
+            if (arguments[i][0] != L'-') startFile = arguments[i];
+        LocalFree(arguments);
+    }
+    window.runModal(startFile);
     return 0;
 }

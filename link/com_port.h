@@ -34,11 +34,9 @@ class CCOMPort final : public SerialLink {
     int available() override;
     int fetch(std::uint8_t* ring, int& writeIndex, int ringSize) override;
     void write(const std::uint8_t* bytes, std::uint8_t length) override;
-#ifndef _WIN32
     PortOpenError lastOpenError() const override;
-    // The device path of the port list's entry n.
+    // The port list's entry n: a device path, or COMn on Windows.
     std::string portName(int portNumber) const override;
-#endif
     // Set it while the port is closed (it is ignored while open): the reader
     // thread calls the notify it was started with right after it added bytes,
     // and no more once close() has returned.

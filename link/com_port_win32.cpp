@@ -41,6 +41,21 @@ std::string lockName(const std::string& device) {
     return name;
 }
 
+// Ports are exclusive on Windows: a port another program holds answers
+// "access denied".
+PortOpenError openErrorFrom(DWORD error) {
+    switch (error) {
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+            return PortOpenError::Busy;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return PortOpenError::Absent;
+        default:
+            return PortOpenError::Other;
+    }
+}
+
 }  // namespace
 
 struct CCOMPort::Backend {
@@ -52,6 +67,7 @@ struct CCOMPort::Backend {
     HANDLE frameReady = nullptr;
     std::vector<std::string> ports;
     bool listed = false;
+    PortOpenError openError = PortOpenError::None;
     DCB saved{};
     bool settingsChanged = false;
 
@@ -227,6 +243,7 @@ int CCOMPort::open(int portNumber, int baud) {
         b.ports = serialPortList();
         b.listed = true;
     }
+    b.openError = PortOpenError::Absent;
     if (portNumber < 1 || portNumber > static_cast<int>(b.ports.size())) return 1;
     const std::string& name = b.ports[static_cast<std::size_t>(portNumber - 1)];
     if (name.empty()) return 1;
@@ -236,15 +253,18 @@ int CCOMPort::open(int portNumber, int baud) {
     const std::string device = comDevicePath(name);
     b.portLock = ::CreateEventA(nullptr, TRUE, FALSE, lockName(device).c_str());
     if (!b.portLock || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        b.openError = PortOpenError::Busy;
         b.release();
         return 1;
     }
     b.port = ::CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_FLAG_OVERLAPPED, nullptr);
     if (b.port == INVALID_HANDLE_VALUE) {
+        b.openError = openErrorFrom(::GetLastError());
         b.release();
         return 1;
     }
+    b.openError = PortOpenError::Other;
 
     b.saved.DCBlength = sizeof(DCB);
     if (!::GetCommState(b.port, &b.saved)) {
@@ -289,6 +309,7 @@ int CCOMPort::open(int portNumber, int baud) {
         b.release();
         return 1;
     }
+    b.openError = PortOpenError::None;
     closed_ = false;
     return 0;
 }
@@ -349,4 +370,15 @@ void CCOMPort::setArrivalNotify(ArrivalNotify notify, void* context) {
 
 bool CCOMPort::lineLost() const {
     return backend_->lost;
+}
+
+PortOpenError CCOMPort::lastOpenError() const {
+    return backend_->openError;
+}
+
+std::string CCOMPort::portName(int portNumber) const {
+    const std::vector<std::string>& ports = backend_->ports;
+    if (portNumber >= 1 && portNumber <= static_cast<int>(ports.size()))
+        return ports[static_cast<std::size_t>(portNumber - 1)];
+    return {};
 }

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <shellapi.h>
 #include <uxtheme.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "config/result_colour.h"
 #include "editor/control_hints.h"
 #include "editor/win32/about_dlg.h"
+#include "editor/win32/question_dlg.h"
 #include "editor/win32/resource.h"
 #include "editor/win32/wide_text.h"
 #include "editor/win32/window_images.h"
@@ -88,6 +90,15 @@ constexpr int kPaneIndent = 2;
 
 constexpr int kTimeZoneList = 1053;
 
+// The commands of the menu that would disturb a running exchange; "Выход"
+// stays, and asks.
+constexpr int kExchangeCommands[] = {ID_FILE_OPEN,   ID_FILE_SAVE,    ID_FILE_RESTORE,
+                                     ID_DEVICE_READ, ID_DEVICE_WRITE, ID_DEVICE_RESET,
+                                     ID_MODEL_RQ30,  ID_MODEL_RQ10,   ID_MODEL_RQ20};
+constexpr int kPresetButtons[] = {1991, 1992, 1993, 1994, 1995};
+// The bar behind the progress text.
+constexpr COLORREF kProgressColour = RGB(160, 200, 255);
+
 // The open list of a drop-down as wide as its widest item, so long time-zone
 // names read whole; the closed box keeps its template width.
 void fitDroppedList(HWND combo) {
@@ -125,7 +136,7 @@ HINSTANCE instance() {
 }  // namespace
 
 CGPS_QConfigDlg::CGPS_QConfigDlg(SerialLink& link)
-    : link_(link), chooseFile_(&CGPS_QConfigDlg::chooseSettingsFile) {
+    : link_(link), chooseFile_(&CGPS_QConfigDlg::chooseSettingsFile), ask_(&CQuestionDlg::ask) {
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     panes_[0] = {L"", face};
     panes_[1] = {L"", fromRgb(kResultGreenRgb)};
@@ -136,14 +147,27 @@ CGPS_QConfigDlg::~CGPS_QConfigDlg() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
-void CGPS_QConfigDlg::runModal() {
-    modal_ = true;
-    DialogBoxParamW(instance(), MAKEINTRESOURCEW(IDD_MAIN), nullptr, windowProc,
-                    reinterpret_cast<LPARAM>(this));
+void CGPS_QConfigDlg::runModal(const std::wstring& startFile) {
+    if (!create()) return;
+    openFile(startFile);
+    MSG msg;
+    while (hwnd_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (preTranslate(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+bool CGPS_QConfigDlg::preTranslate(MSG& msg) {
+    if (!hwnd_) return false;
+    // The shortcuts work from every control of the window, pages included,
+    // and not from another window (a question box, the About box).
+    const bool ours = msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd);
+    if (ours && accelerators_ && TranslateAcceleratorW(hwnd_, accelerators_, &msg)) return true;
+    return IsDialogMessageW(hwnd_, &msg) != FALSE;
 }
 
 HWND CGPS_QConfigDlg::create() {
-    modal_ = false;
     HWND w = CreateDialogParamW(instance(), MAKEINTRESOURCEW(IDD_MAIN), nullptr, windowProc,
                                 reinterpret_cast<LPARAM>(this));
     if (w) ShowWindow(w, SW_SHOW);
@@ -151,11 +175,11 @@ HWND CGPS_QConfigDlg::create() {
 }
 
 void CGPS_QConfigDlg::close() {
-    if (!hwnd_) return;
-    if (modal_)
-        EndDialog(hwnd_, IDCANCEL);
-    else
-        DestroyWindow(hwnd_);
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void CGPS_QConfigDlg::openFile(const std::wstring& path) {
+    if (editor_ && !path.empty()) editor_->openSettingsFile(narrow(path));
 }
 
 INT_PTR CALLBACK CGPS_QConfigDlg::windowProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -244,6 +268,12 @@ INT_PTR CGPS_QConfigDlg::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             tickArmed_ = false;
             if (editor_) editor_->onTick();
             return TRUE;
+        case WM_INITMENUPOPUP:
+            checkEditedModel(reinterpret_cast<HMENU>(wParam));
+            return FALSE;
+        case WM_DROPFILES:
+            onDropFiles(reinterpret_cast<HDROP>(wParam));
+            return TRUE;
         case WM_DRAWITEM:
             if (wParam != IDC_STATUS) return FALSE;
             drawPane(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -304,6 +334,9 @@ void CGPS_QConfigDlg::setUp() {
     fitDroppedList(controls_.control(PageId::Main, kTimeZoneList));
 
     makeTooltips();
+    accelerators_ = LoadAcceleratorsW(instance(), MAKEINTRESOURCEW(IDR_ACCELERATORS));
+    // A settings file dropped anywhere on the window opens.
+    DragAcceptFiles(hwnd_, TRUE);
 }
 
 void CGPS_QConfigDlg::makePages() {
@@ -379,6 +412,19 @@ void CGPS_QConfigDlg::drawPane(const DRAWITEMSTRUCT& item) {
     SetBkColor(item.hDC, panes_[part].colour);
     SetBkMode(item.hDC, OPAQUE);
     RECT r = item.rcItem;
+    if (part == 1 && busy_ && progress_.total > 0) {
+        // The blocks done as a bar, the text over it.
+        RECT bar = r;
+        bar.right = bar.left + MulDiv(r.right - r.left, std::clamp(progress_.done, 0, progress_.total),
+                                      progress_.total);
+        SetBkColor(item.hDC, kProgressColour);
+        ExtTextOutW(item.hDC, 0, 0, ETO_OPAQUE, &bar, nullptr, 0, nullptr);
+        SetBkMode(item.hDC, TRANSPARENT);
+        r.left += kPaneIndent;
+        DrawTextW(item.hDC, progress_.text.c_str(), static_cast<int>(progress_.text.size()), &r,
+                  DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+        return;
+    }
     r.left += kPaneIndent;
     const std::wstring& text = panes_[part].text;
     DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &r,
@@ -492,6 +538,7 @@ void CGPS_QConfigDlg::tearDown() {
     editor_.reset();
     link_.setArrivalNotify(nullptr, nullptr);
     for (int p = 0; p < kPageIdCount; ++p) controls_.attachPage(static_cast<PageId>(p), nullptr);
+    controls_.holdDisabled(PageId::Window, kPresetButtons, false);
     if (toolbarImages_) ImageList_Destroy(toolbarImages_);
     if (logo_) DeleteObject(logo_);
     if (bigIcon_) DestroyIcon(bigIcon_);
@@ -506,20 +553,20 @@ void CGPS_QConfigDlg::onCommand(int command) {
     switch (command) {
         case IDOK:  // Enter: there is no default button to press
             break;
-        case IDCANCEL:
+        case IDCANCEL:  // Escape and the close box
         case ID_FILE_EXIT:
-            close();
+            if (editor_->mayClose()) close();
             break;
         case ID_TOOL_OPEN:
         case ID_FILE_OPEN:
-            openSettings();
+            editor_->openSettings();
             break;
         case ID_TOOL_SAVE:
         case ID_FILE_SAVE:
-            saveSettings();
+            editor_->saveSettings();
             break;
         case ID_FILE_RESTORE:
-            restoreBackup();
+            editor_->openBackup();
             break;
         case ID_TOOL_READ:
         case ID_DEVICE_READ:
@@ -544,6 +591,17 @@ void CGPS_QConfigDlg::onCommand(int command) {
     }
 }
 
+void CGPS_QConfigDlg::checkEditedModel(HMENU menu) {
+    if (!editor_ || GetMenuState(menu, ID_MODEL_RQ30, MF_BYCOMMAND) == static_cast<UINT>(-1))
+        return;
+    const int model = editor_->editedModel();
+    const bool named = modelName(model) != nullptr;
+    for (const ModelItem& item : kModelItems) {
+        const bool check = named ? item.model == model : item.model == kModelRQ30;
+        CheckMenuItem(menu, item.command, MF_BYCOMMAND | (check ? MF_CHECKED : MF_UNCHECKED));
+    }
+}
+
 HMENU CGPS_QConfigDlg::makeModelMenu(int model) {
     HMENU menu = CreatePopupMenu();
     const bool named = modelName(model) != nullptr;
@@ -556,6 +614,7 @@ HMENU CGPS_QConfigDlg::makeModelMenu(int model) {
 }
 
 void CGPS_QConfigDlg::onDropDown() {
+    if (editor_->busy()) return;
     RECT button;
     SendMessageW(toolbar_, TB_GETITEMRECT, kModelDropIndex, reinterpret_cast<LPARAM>(&button));
     MapWindowPoints(toolbar_, nullptr, reinterpret_cast<POINT*>(&button), 2);
@@ -580,7 +639,11 @@ void CGPS_QConfigDlg::signalArrival(void* window) {
 void CGPS_QConfigDlg::showResult(const std::string& text, ResultColour colour) {
     panes_[1] = {widen(text),
                  fromRgb(colour == ResultColour::Green ? kResultGreenRgb : kResultRedRgb)};
-    if (status_) SendMessageW(status_, SB_SETTEXTW, 1 | SBT_OWNERDRAW, 1);
+    redrawPane(1);
+}
+
+void CGPS_QConfigDlg::redrawPane(int pane) {
+    if (status_) SendMessageW(status_, SB_SETTEXTW, pane | SBT_OWNERDRAW, pane);
 }
 
 void CGPS_QConfigDlg::showBackup(const std::string& binPath) {
@@ -653,32 +716,58 @@ std::wstring CGPS_QConfigDlg::chooseSettingsFile(HWND owner, bool save,
     return path;
 }
 
-void CGPS_QConfigDlg::openSettings() {
-    editor_->beginOpen();
-    const std::wstring path = chooseFile_(hwnd_, false, {});
-    if (path.empty())
-        editor_->openCancelled();
-    else
-        editor_->openSettingsFrom(narrow(path));
+std::string CGPS_QConfigDlg::pickSettingsFile(bool save, const std::string& folder) {
+    return narrow(chooseFile_(hwnd_, save, widen(folder)));
 }
 
-void CGPS_QConfigDlg::restoreBackup() {
-    // A backup's .ini opens like any settings file, from the backups folder.
-    const std::wstring folder = widen(editor_->beginRestore());
-    const std::wstring path = chooseFile_(hwnd_, false, folder);
-    if (path.empty())
-        editor_->openCancelled();
-    else
-        editor_->openSettingsFrom(narrow(path));
+Answer CGPS_QConfigDlg::ask(Question question) {
+    return ask_(hwnd_, question);
 }
 
-void CGPS_QConfigDlg::saveSettings() {
-    // The pages are collected before the dialog opens, as a cancelled save
-    // collects them too.
-    editor_->beginSave();
-    const std::wstring path = chooseFile_(hwnd_, true, {});
-    if (path.empty())
-        editor_->saveCancelled();
-    else
-        editor_->saveSettingsTo(narrow(path));
+void CGPS_QConfigDlg::setTitle(const std::string& title) {
+    if (hwnd_) SetWindowTextW(hwnd_, widen(title).c_str());
+}
+
+void CGPS_QConfigDlg::setBusy(bool busy) {
+    busy_ = busy;
+    progress_ = {};
+    if (!hwnd_) return;
+    const UINT state = MF_BYCOMMAND | (busy ? MF_GRAYED : MF_ENABLED);
+    HMENU menu = GetMenu(hwnd_);
+    for (int command : kExchangeCommands) EnableMenuItem(menu, command, state);
+    // "Модель устройства", the last item of "GPS Квелтер".
+    HMENU device = GetSubMenu(menu, 1);
+    EnableMenuItem(device, GetMenuItemCount(device) - 1,
+                   MF_BYPOSITION | (busy ? MF_GRAYED : MF_ENABLED));
+    DrawMenuBar(hwnd_);
+    for (std::size_t i = 0; i < std::size(kToolButtons); ++i) {
+        if (kToolButtons[i].style == BTNS_SEP) continue;
+        TBBUTTONINFOW info{};
+        info.cbSize = sizeof info;
+        info.dwMask = TBIF_STATE | TBIF_BYINDEX;
+        info.fsState = busy ? 0 : TBSTATE_ENABLED;
+        SendMessageW(toolbar_, TB_SETBUTTONINFOW, i, reinterpret_cast<LPARAM>(&info));
+    }
+    // The presets come back as the pages last set them ("Трекер" follows the
+    // model).
+    controls_.holdDisabled(PageId::Window, kPresetButtons, busy);
+    redrawPane(1);
+}
+
+void CGPS_QConfigDlg::showProgress(const std::string& text, int done, int total) {
+    progress_.text = widen(text);
+    progress_.done = done;
+    progress_.total = total;
+    redrawPane(1);
+}
+
+void CGPS_QConfigDlg::onDropFiles(HDROP drop) {
+    // One file; several, or a folder's contents, are not a settings file.
+    std::wstring path;
+    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 1) {
+        path.resize(DragQueryFileW(drop, 0, nullptr, 0) + 1);
+        path.resize(DragQueryFileW(drop, 0, path.data(), static_cast<UINT>(path.size())));
+    }
+    DragFinish(drop);
+    if (!editor_->busy()) openFile(path);
 }

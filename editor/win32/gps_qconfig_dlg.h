@@ -26,14 +26,21 @@ class CGPS_QConfigDlg final : public WindowShell {
     CGPS_QConfigDlg(const CGPS_QConfigDlg&) = delete;
     CGPS_QConfigDlg& operator=(const CGPS_QConfigDlg&) = delete;
 
-    // Shows the window and runs it modally until it closes.
-    void runModal();
+    // Shows the window, opens `startFile` when one is named, and runs the
+    // window's message loop until it closes.
+    void runModal(const std::wstring& startFile = {});
     // Makes the window and returns; the caller's message loop runs it (with
-    // IsDialogMessage) until close() or the user closes it.
+    // preTranslate) until close() or the user closes it.
     HWND create();
     HWND hwnd() const { return hwnd_; }
-    // What Escape, the close box and "Выход" do.
+    // The window's keys: its shortcuts, then the dialog keys (Tab, arrows,
+    // mnemonics, Escape). True when the message was handled here.
+    bool preTranslate(MSG& msg);
+    // Closes at once, asking nothing.
     void close();
+    // Opens a settings file as a dropped one would (the file named on the
+    // command line).
+    void openFile(const std::wstring& path);
 
     void showResult(const std::string& text, ResultColour colour) override;
     // Pane 0 names the backup by its file name, and grows to hold it.
@@ -42,6 +49,16 @@ class CGPS_QConfigDlg final : public WindowShell {
     void setModelButtonText(const std::string& text) override;
     void armTick() override;
     void cancelTick() override;
+    void setBusy(bool busy) override;
+    // Drawn in the result pane while busy, as a bar behind the text.
+    void showProgress(const std::string& text, int done, int total) override;
+    void setTitle(const std::string& title) override;
+    Answer ask(Question question) override;
+    std::string pickSettingsFile(bool save, const std::string& folder) override;
+
+    // Asks the user a question: the question box unless replaced.
+    using Asker = std::function<Answer(HWND owner, Question question)>;
+    void setAsker(Asker asker) { ask_ = std::move(asker); }
 
     // Asks for a settings file to save to (save) or to open, starting in
     // `folder` when one is given; an empty path is a cancelled dialog. The
@@ -67,6 +84,9 @@ class CGPS_QConfigDlg final : public WindowShell {
     const std::wstring& paneText(int pane) const { return panes_[pane].text; }
     COLORREF paneColour(int pane) const { return panes_[pane].colour; }
     bool tickArmed() const { return tickArmed_; }
+    // The running exchange's progress; empty when none runs.
+    const std::wstring& progressText() const { return progress_.text; }
+    HACCEL accelerators() const { return accelerators_; }
 
   private:
     static INT_PTR CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
@@ -81,11 +101,12 @@ class CGPS_QConfigDlg final : public WindowShell {
     void tearDown();
     void onCommand(int command);
     void onDropDown();
+    // The check mark on the model edited, in the menu bar's model menu.
+    void checkEditedModel(HMENU menu);
     void showPage(int tab, bool show);
     void drawPane(const DRAWITEMSTRUCT& item);
-    void openSettings();
-    void saveSettings();
-    void restoreBackup();
+    void redrawPane(int pane);
+    void onDropFiles(HDROP drop);
     // The link's arrival notify, on its reader thread: posts a wake-up to the
     // window's thread.
     static void signalArrival(void* window);
@@ -103,9 +124,10 @@ class CGPS_QConfigDlg final : public WindowShell {
     Win32Controls controls_;
     std::unique_ptr<CConfigEditor> editor_;
     FileChooser chooseFile_;
+    Asker ask_;
 
     HWND hwnd_ = nullptr;
-    bool modal_ = false;
+    HACCEL accelerators_ = nullptr;
     HWND tabs_ = nullptr;
     HWND toolbar_ = nullptr;
     HWND status_ = nullptr;
@@ -118,6 +140,12 @@ class CGPS_QConfigDlg final : public WindowShell {
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
     Pane panes_[3];
+    bool busy_ = false;
+    struct Progress {
+        std::wstring text;
+        int done = 0;
+        int total = 0;
+    } progress_;
     bool tickArmed_ = false;
     // A wake-up is posted and not yet handled.
     std::atomic<bool> arrivalPosted_{false};

@@ -12,6 +12,7 @@
 #define IDD_SENSORS_PAGE 153
 #define IDD_INTERNET_PAGE 154
 #define IDD_EXPERT_PAGE 155
+#define IDD_QUESTION 160
 
 // Strings, pictures, menus.
 #define IDS_ABOUTBOX 101
@@ -19,12 +20,16 @@
 #define IDB_LOGO 135
 #define IDR_MAIN_MENU 156
 #define IDB_TOOLBAR 200
+#define IDR_ACCELERATORS 201
 
 // Controls of the main window.
 #define IDC_TABS 1103
 #define IDC_LOGO 1162
 #define IDC_TOOLBAR 59392
 #define IDC_STATUS 59393
+// The question box.
+#define IDC_QUESTION_ICON 1001
+#define IDC_QUESTION_TEXT 1002
 
 // System menu: the About box (a system command's low four bits are the
 // system's own).

@@ -264,13 +264,39 @@ void Win32Controls::setChecked(PageId page, int id, bool on) {
 }
 
 bool Win32Controls::enabled(PageId page, int id) const {
+    if (const Held* h = held(page, id)) return h->wanted;
     HWND c = control(page, id);
     // The control's own state, whatever its page's.
     return c && (GetWindowLongW(c, GWL_STYLE) & WS_DISABLED) == 0;
 }
 
 void Win32Controls::setEnabled(PageId page, int id, bool on) {
+    if (Held* h = held(page, id)) {
+        h->wanted = on;
+        return;
+    }
     if (HWND c = control(page, id)) EnableWindow(c, on);
+}
+
+void Win32Controls::holdDisabled(PageId page, std::span<const int> ids, bool hold) {
+    for (int id : ids) {
+        Held* h = held(page, id);
+        if (hold && !h) {
+            HWND c = control(page, id);
+            held_.push_back({page, id, enabled(page, id)});
+            if (c) EnableWindow(c, FALSE);
+        } else if (!hold && h) {
+            const bool wanted = h->wanted;
+            held_.erase(held_.begin() + (h - held_.data()));
+            setEnabled(page, id, wanted);
+        }
+    }
+}
+
+Win32Controls::Held* Win32Controls::held(PageId page, int id) {
+    for (Held& h : held_)
+        if (h.page == page && h.id == id) return &h;
+    return nullptr;
 }
 
 void Win32Controls::addComboItem(PageId page, int id, std::string_view utf8) {

@@ -16,6 +16,9 @@
 
 #include <windows.h>
 
+#include <span>
+#include <vector>
+
 #include "editor/controls.h"
 
 class Win32Controls : public Controls {
@@ -68,6 +71,12 @@ class Win32Controls : public Controls {
     int sliderPosition(PageId page, int id) const override;
     void setSliderPosition(PageId page, int id, int position) override;
 
+    // While held, the window's controls with these ids stay disabled
+    // whatever the page logic sets; enabled() answers what it set, and that
+    // comes back when the hold ends. (The preset buttons while an exchange
+    // runs: "Трекер" follows the model meanwhile.)
+    void holdDisabled(PageId page, std::span<const int> ids, bool hold);
+
     // The most characters an edit takes when nobody set a limit, as the
     // other controls layers have it.
     static constexpr int kDefaultTextLimit = 32767;
@@ -89,7 +98,18 @@ class Win32Controls : public Controls {
         const Win32Controls& c_;
     };
 
+    struct Held {
+        PageId page;
+        int id;
+        bool wanted;
+    };
+    Held* held(PageId page, int id);
+    const Held* held(PageId page, int id) const {
+        return const_cast<Win32Controls*>(this)->held(page, id);
+    }
+
     HWND pages_[kPageIdCount]{};
+    std::vector<Held> held_;
     ControlEventSink* sink_ = nullptr;
     mutable int programWrites_ = 0;
 };

@@ -319,7 +319,7 @@ class WindowTest : public QObject {
     // The shortcuts work wherever the focus is.
     void shortcuts() {
         QList<bool> dialogs;
-        window->setFileChooser([&](QWidget*, bool save) {
+        window->setFileChooser([&](QWidget*, bool save, const QString&) {
             dialogs << save;
             return QString();
         });
@@ -381,7 +381,7 @@ class WindowTest : public QObject {
         const QString path = dir.filePath("dropped.ini");
         const PageAccess main = page(PageId::Main);
         main.replace(1034, "Дача");
-        window->setFileChooser([&](QWidget*, bool) { return path; });
+        window->setFileChooser([&](QWidget*, bool, const QString&) { return path; });
         window->onSaveSettings();
         main.replace(1034, "Гараж");
 

@@ -350,6 +350,24 @@ TEST_F(ControlsTest, EnabledIsTheControlsOwnState) {
     EXPECT_FALSE(controls.enabled(P, 2));
 }
 
+// A hold keeps controls disabled on screen while the page logic goes on
+// setting them; what it set last is what comes back.
+TEST_F(ControlsTest, HoldKeepsControlsDisabledAndGivesBackTheLastStateSet) {
+    controls.setEnabled(P, 2, false);
+    const int held[] = {1, 2};
+    controls.holdDisabled(P, held, true);
+    EXPECT_FALSE(IsWindowEnabled(item(1)));
+    EXPECT_TRUE(controls.enabled(P, 1));  // the logic's own state
+    controls.setEnabled(P, 1, false);
+    controls.setEnabled(P, 2, true);
+    EXPECT_FALSE(IsWindowEnabled(item(2)));
+    controls.holdDisabled(P, held, false);
+    EXPECT_FALSE(IsWindowEnabled(item(1)));
+    EXPECT_TRUE(IsWindowEnabled(item(2)));
+    controls.setEnabled(P, 1, true);  // no longer held
+    EXPECT_TRUE(IsWindowEnabled(item(1)));
+}
+
 TEST_F(ControlsTest, UnknownControlsAnswerEmpty) {
     controls.setText(P, 999, "x");
     EXPECT_EQ(controls.text(P, 999), "");

@@ -7,8 +7,10 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -21,6 +23,7 @@
 #include "editor/control_hints.h"
 #include "editor/page_controls.h"
 #include "editor/win32/gps_qconfig_dlg.h"
+#include "editor/win32/question_dlg.h"
 #include "editor/win32/resource.h"
 #include "editor/win32/wide_text.h"
 #include "link/com_port.h"
@@ -122,6 +125,15 @@ class WindowTest : public testing::Test {
   protected:
     void SetUp() override {
         window = std::make_unique<CGPS_QConfigDlg>(port);
+        // Questions are answered from `answers`, then No (go on, save
+        // nothing), and noted in `asked`.
+        window->setAsker([this](HWND, Question q) {
+            asked.push_back(q);
+            if (answers.empty()) return Answer::No;
+            const Answer a = answers.front();
+            answers.pop_front();
+            return a;
+        });
         hwnd = window->create();
         ASSERT_NE(hwnd, nullptr);
         SetForegroundWindow(hwnd);
@@ -174,7 +186,42 @@ class WindowTest : public testing::Test {
     CCOMPort port;
     std::unique_ptr<CGPS_QConfigDlg> window;
     HWND hwnd = nullptr;
+    std::vector<Question> asked;
+    std::deque<Answer> answers;
 };
+
+const std::wstring kCaption = L"GPS Quelter конфигуратор v130.1.2";
+
+std::wstring tempPath(const wchar_t* name) {
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    return std::wstring(folder) + name;
+}
+
+// The drop of one file from the shell, as WM_DROPFILES carries it.
+HDROP dropOf(const std::wstring& path) {
+    const std::size_t bytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GHND, bytes);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::copy(path.begin(), path.end(),
+              reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(drop) + sizeof(DROPFILES)));
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+bool menuEnabled(HWND window, int command) {
+    return !(GetMenuState(GetMenu(window), command, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
+}
+
+bool toolButtonEnabled(HWND toolbar, int index) {
+    TBBUTTONINFOW info{};
+    info.cbSize = sizeof info;
+    info.dwMask = TBIF_STATE | TBIF_BYINDEX;
+    SendMessageW(toolbar, TB_GETBUTTONINFOW, index, reinterpret_cast<LPARAM>(&info));
+    return info.fsState & TBSTATE_ENABLED;
+}
 
 TEST_F(WindowTest, StartsUpAsTheApplicationShowsIt) {
     EXPECT_EQ(textOf(hwnd), L"GPS Quelter конфигуратор v130.1.2");
@@ -510,7 +557,9 @@ TEST_F(WindowTest, WriteAndReadTheSimulatorThroughACOMPort) {
     // Pane 0 names the backup the Write made first.
     const std::wstring backup = window->paneText(0);
     EXPECT_EQ(backup.rfind(L"Резервная копия: ", 0), 0u) << narrow(backup);
-    EXPECT_NE(backup.find(L"-RQ30.bin"), std::wstring::npos) << narrow(backup);
+    // Another backup in the same second gets "-2" after the model.
+    EXPECT_NE(backup.find(L"-RQ30"), std::wstring::npos) << narrow(backup);
+    EXPECT_EQ(backup.substr(backup.size() - 4), L".bin") << narrow(backup);
 
     replace(PageId::Main, 1031, L"1");
     replace(PageId::Main, 1034, L"x");
@@ -525,6 +574,205 @@ TEST_F(WindowTest, WriteAndReadTheSimulatorThroughACOMPort) {
     EXPECT_EQ(text(PageId::Main, 1034), "Маша");
     EXPECT_EQ(text(PageId::Expert, 1280), "17");
     EXPECT_FALSE(port.isOpen());
+}
+
+// The title names the file and marks edits; closing, Read, Open and Reset
+// ask before edits are lost, and Reset always asks.
+TEST_F(WindowTest, UnsavedEditsAreNeverLostWithoutAQuestion) {
+    EXPECT_EQ(textOf(hwnd), kCaption);
+    replace(PageId::Main, 1034, L"Дача");
+    EXPECT_EQ(textOf(hwnd), L"*" + kCaption);
+
+    answers = {Answer::Cancel};
+    command(IDCANCEL);
+    EXPECT_TRUE(IsWindow(hwnd));
+    answers = {Answer::No};  // no factory configuration after all
+    command(ID_DEVICE_RESET);
+    EXPECT_FALSE(window->editor().busy());
+    answers = {Answer::Cancel};
+    command(ID_DEVICE_READ);
+    EXPECT_FALSE(window->editor().busy());
+    EXPECT_EQ(asked, (std::vector<Question>{Question::SaveEdits, Question::ConfirmReset,
+                                            Question::SaveEdits}));
+
+    // "Save" as the answer: the file is written, and the title names it.
+    const std::wstring path = tempPath(L"дача.ini");
+    DeleteFileW(path.c_str());
+    window->setFileChooser([&](HWND, bool save, const std::wstring&) {
+        return save ? path : std::wstring();
+    });
+    asked.clear();
+    answers = {Answer::Yes};
+    command(ID_FILE_OPEN);  // asks, saves, then the open dialog is cancelled
+    EXPECT_EQ(asked, std::vector<Question>{Question::SaveEdits});
+    EXPECT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(textOf(hwnd), L"дача.ini — " + kCaption);
+
+    // Typed back to what was saved: nothing to lose, nothing asked.
+    replace(PageId::Main, 1034, L"Гараж");
+    EXPECT_EQ(textOf(hwnd), L"*дача.ini — " + kCaption);
+    replace(PageId::Main, 1034, L"Дача");
+    EXPECT_EQ(textOf(hwnd), L"дача.ini — " + kCaption);
+    asked.clear();
+    command(ID_FILE_EXIT);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_FALSE(IsWindow(hwnd));
+    DeleteFileW(path.c_str());
+}
+
+// The question box itself: the question's words, the safest answer on Enter,
+// Escape as Cancel or, without one, No.
+TEST_F(WindowTest, QuestionBoxSpeaksTheQuestionsWords) {
+    for (Question question : {Question::SaveEdits, Question::ConfirmReset, Question::StopWrite}) {
+        const QuestionText& q = questionText(question);
+        std::vector<std::wstring> buttons;
+        std::wstring caption, text;
+        int defaultButton = 0;
+        HWND box = nullptr;
+        Answer answer = Answer::Yes;
+        duringModal(
+            [&] { answer = CQuestionDlg::ask(hwnd, question); },
+            [&] {
+                box = GetLastActivePopup(hwnd);
+                return box != hwnd && GetDlgItem(box, IDC_QUESTION_TEXT) != nullptr;
+            },
+            [&] {
+                if (box == hwnd) box = GetLastActivePopup(hwnd);
+                caption = textOf(box);
+                text = textOf(GetDlgItem(box, IDC_QUESTION_TEXT));
+                for (int id : {IDYES, IDNO, IDCANCEL})
+                    if (IsWindowVisible(GetDlgItem(box, id)))
+                        buttons.push_back(textOf(GetDlgItem(box, id)));
+                defaultButton = LOWORD(SendMessageW(box, DM_GETDEFID, 0, 0));
+                MSG escape{GetDlgItem(box, IDYES), WM_KEYDOWN, VK_ESCAPE, 1, 0, {}};
+                IsDialogMessageW(box, &escape);
+            });
+        std::vector<std::wstring> expected{widen(q.yes), widen(q.no)};
+        if (q.cancel) expected.push_back(widen(q.cancel));
+        EXPECT_EQ(caption, kCaption);
+        EXPECT_EQ(text, widen(q.text));
+        EXPECT_EQ(buttons, expected);
+        EXPECT_EQ(defaultButton, q.safest == Answer::Yes ? IDYES : IDNO) << narrow(text);
+        EXPECT_EQ(answer, q.cancel ? Answer::Cancel : Answer::No) << narrow(text);
+    }
+}
+
+// Ctrl+O, Ctrl+S, Ctrl+R and Ctrl+Shift+W from wherever the focus is; every
+// menu has its mnemonics, and the model menu is in the menu bar too.
+TEST_F(WindowTest, KeyboardReachesEveryCommand) {
+    ACCEL keys[8] = {};
+    const int count = CopyAcceleratorTableW(window->accelerators(), keys, 8);
+    std::set<std::pair<int, int>> table;
+    for (int i = 0; i < count; ++i)
+        table.insert({keys[i].cmd, keys[i].key | ((keys[i].fVirt & ~FNOINVERT) << 16)});
+    const int ctrl = (FVIRTKEY | FCONTROL) << 16;
+    EXPECT_EQ(table, (std::set<std::pair<int, int>>{{ID_FILE_OPEN, ctrl | 'O'},
+                                                   {ID_FILE_SAVE, ctrl | 'S'},
+                                                   {ID_DEVICE_READ, ctrl | 'R'},
+                                                   {ID_DEVICE_WRITE, ctrl | (FSHIFT << 16) | 'W'}}));
+
+    // Ctrl+S typed in an edit of a page.
+    std::vector<bool> dialogs;
+    window->setFileChooser([&](HWND, bool save, const std::wstring&) {
+        dialogs.push_back(save);
+        return std::wstring();
+    });
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    state[VK_CONTROL] = 0x80;
+    SetKeyboardState(state);
+    MSG ctrlS{item(PageId::Main, 1034), WM_KEYDOWN, 'S', 1, 0, {}};
+    EXPECT_TRUE(window->preTranslate(ctrlS));
+    state[VK_CONTROL] = 0;
+    SetKeyboardState(state);
+    EXPECT_EQ(dialogs, std::vector<bool>{true});
+
+    HMENU bar = GetMenu(hwnd);
+    for (int i = 0; i < GetMenuItemCount(bar); ++i)
+        EXPECT_NE(menuText(bar, i).find(L'&'), std::wstring::npos) << narrow(menuText(bar, i));
+    HMENU device = GetSubMenu(bar, 1);
+    const int last = GetMenuItemCount(device) - 1;
+    EXPECT_EQ(menuText(device, last), L"&Модель устройства");
+    HMENU models = GetSubMenu(device, last);
+    ASSERT_NE(models, nullptr);
+    command(ID_MODEL_RQ20);
+    SendMessageW(hwnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(models), last);
+    std::vector<bool> marks;
+    for (UINT cmd : {ID_MODEL_RQ30, ID_MODEL_RQ10, ID_MODEL_RQ20})
+        marks.push_back(GetMenuState(models, cmd, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_EQ(marks, (std::vector<bool>{false, false, true}));
+}
+
+// A settings file dropped on the window opens (after the question about
+// edits), and the title names it.
+TEST_F(WindowTest, ADroppedSettingsFileOpens) {
+    const std::wstring path = tempPath(L"с кабеля.ini");
+    window->setFileChooser([&](HWND, bool, const std::wstring&) { return path; });
+    replace(PageId::Main, 1034, L"Склад");
+    command(ID_FILE_SAVE);
+    replace(PageId::Main, 1034, L"x");
+
+    SendMessageW(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(dropOf(path)), 0);
+    EXPECT_EQ(asked, std::vector<Question>{Question::SaveEdits});
+    EXPECT_EQ(window->paneText(1), L"Файл открыт успешно");
+    EXPECT_EQ(text(PageId::Main, 1034), "Склад");
+    EXPECT_EQ(textOf(hwnd), L"с кабеля.ini — " + kCaption);
+    DeleteFileW(path.c_str());
+}
+
+// A link whose port 1 opens and never answers: the scan waits out its
+// silence there, then finds no tracker.
+class SilentLink final : public SerialLink {
+  public:
+    int open(int portNumber, int) override {
+        open_ = portNumber == 1;
+        return open_ ? 0 : 1;
+    }
+    void close() override { open_ = false; }
+    bool isOpen() const override { return open_; }
+    int available() override { return 0; }
+    int fetch(std::uint8_t*, int&, int) override { return 0; }
+    void write(const std::uint8_t*, std::uint8_t) override {}
+
+  private:
+    bool open_ = false;
+};
+
+// While an exchange runs, the commands that would disturb it are offered
+// nowhere, and the result pane counts the blocks; all come back at its end.
+TEST(WindowBusy, CommandsWaitForTheExchange) {
+    SilentLink link;
+    CGPS_QConfigDlg window(link);
+    HWND hwnd = window.create();
+    ASSERT_NE(hwnd, nullptr);
+    auto commandsOffered = [&](bool offered) {
+        for (int id : {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_RESTORE, ID_DEVICE_READ, ID_DEVICE_WRITE,
+                       ID_DEVICE_RESET, ID_MODEL_RQ10})
+            EXPECT_EQ(menuEnabled(hwnd, id), offered) << id;
+        EXPECT_TRUE(menuEnabled(hwnd, ID_FILE_EXIT));
+        for (int index : {0, 1, 3, 4, 6, 8})
+            EXPECT_EQ(toolButtonEnabled(window.toolbar(), index), offered) << index;
+        for (int preset : {1991, 1995})
+            EXPECT_EQ(IsWindowEnabled(window.controls().control(PageId::Window, preset)) != 0,
+                      offered)
+                << preset;
+    };
+
+    SendMessageW(hwnd, WM_COMMAND, ID_DEVICE_READ, 0);
+    ASSERT_TRUE(window.editor().busy());
+    commandsOffered(false);
+    EXPECT_EQ(window.progressText(), L"Чтение: блок 0 из 12");
+    // The page logic still knows "Трекер" as enabled for the RQ30.
+    EXPECT_TRUE(window.controls().enabled(PageId::Window, 1995));
+    // A command that comes all the same changes nothing.
+    SendMessageW(hwnd, WM_COMMAND, ID_MODEL_RQ10, 0);
+    EXPECT_EQ(window.editor().editedModel(), kModelRQ30);
+
+    ASSERT_TRUE(pumpUntil([&] { return !window.editor().busy(); }, 30000, hwnd));
+    commandsOffered(true);
+    EXPECT_EQ(window.progressText(), L"");
+    EXPECT_EQ(window.paneText(1), L"Подключения GPS Quelter к ПК не обнаружено");
+    window.close();
 }
 
 // A link that never finds a tracker and keeps the arrival notify it is given.
@@ -562,18 +810,29 @@ TEST(WindowArrivals, TheNotifyLivesWithTheWindow) {
 }
 
 // The program itself: one .exe that starts with its caption and closes.
+// Named on the command line (an .ini opened with it), a settings file opens
+// at start-up and names the window.
 TEST(Program, StartsWithItsCaptionAndCloses) {
     const char* exe = std::getenv("QUELTER_CONFIG_EXE");
     ASSERT_NE(exe, nullptr) << "QUELTER_CONFIG_EXE names quelter-config.exe";
-    std::wstring commandLine = L"\"" + widen(exe) + L"\"";
+    const std::wstring settings = tempPath(L"при запуске.ini");
+    {
+        HANDLE file = CreateFileW(settings.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        const char ini[] = "[GPS Quelter Config file]\r\nBootVersion=128\r\n";
+        DWORD written = 0;
+        WriteFile(file, ini, sizeof ini - 1, &written, nullptr);
+        CloseHandle(file);
+    }
+    std::wstring commandLine = L"\"" + widen(exe) + L"\" \"" + settings + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                nullptr, &startup, &process));
     HWND found = nullptr;
-    pumpUntil([&] { return (found = FindWindowW(nullptr, L"GPS Quelter конфигуратор v130.1.2")); },
-              30000);
+    const std::wstring title = L"при запуске.ini — " + kCaption;
+    pumpUntil([&] { return (found = FindWindowW(nullptr, title.c_str())); }, 30000);
     ASSERT_NE(found, nullptr);
     DWORD owner = 0;
     GetWindowThreadProcessId(found, &owner);
@@ -585,6 +844,7 @@ TEST(Program, StartsWithItsCaptionAndCloses) {
     EXPECT_EQ(code, 0u);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    DeleteFileW(settings.c_str());
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ same edited.ini back.ini
 # The write's backup, in %LOCALAPPDATA%\quelter-config\backups: the tracker as
 # it was; restored, the tracker is back to it.
 backup=$(sed -n 's/^Резервная копия: //p' write.log | tr -d '\r')
-[[ $backup == *'\quelter-config\backups\'*-RQ30.bin ]] || fail "no backup named: $(cat write.log)"
+[[ $backup == *'\quelter-config\backups\'*-RQ30.bin || $backup == *'\quelter-config\backups\'*-RQ30-[0-9]*.bin ]] || fail "no backup named: $(cat write.log)"
 win 0 restore "$backup" --port COM5
 linux 0 read --port "$port" -o restored.ini
 same linux.ini restored.ini

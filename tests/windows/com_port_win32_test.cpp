@@ -106,21 +106,25 @@ TEST_F(Win32Port, OpenReportsTheStepThatFailed) {
         int portNumber;
         int baud;
         int code;
+        PortOpenError why;
     };
     const Case cases[] = {
-        {"a port nobody mapped", 200, 115200, 1},
-        {"past COM254", 255, 115200, 1},
-        {"port 0", 0, 115200, 1},
-        {"a device without line settings", kNotSerial, 115200, 2},
-        {"speed 0, which would hang up", kTested, 0, 3},
+        {"a port nobody mapped", 200, 115200, 1, PortOpenError::Absent},
+        {"past COM254", 255, 115200, 1, PortOpenError::Absent},
+        {"port 0", 0, 115200, 1, PortOpenError::Absent},
+        {"a device without line settings", kNotSerial, 115200, 2, PortOpenError::Other},
+        {"speed 0, which would hang up", kTested, 0, 3, PortOpenError::Other},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(port.open(c.portNumber, c.baud), c.code) << c.what;
+        EXPECT_EQ(port.lastOpenError(), c.why) << c.what;
         EXPECT_FALSE(port.isOpen()) << c.what;
         EXPECT_EQ(port.available(), 0) << c.what;
     }
     // Nothing of the failed opens stays behind.
     EXPECT_EQ(port.open(kTested, 115200), 0);
+    EXPECT_EQ(port.lastOpenError(), PortOpenError::None);
+    EXPECT_EQ(port.portName(kTested), "COM5");
 }
 
 // Windows itself refuses a second handle to a COM port; Wine does not, so
@@ -130,6 +134,8 @@ TEST_F(Win32Port, APortHeldOpenDoesNotOpenAgain) {
     ASSERT_EQ(port.open(kTested, 115200), 0);
     CCOMPort second;
     EXPECT_EQ(second.open(kTested, 115200), 1);
+    // What a scan tells the user: "Порт COM5 занят другой программой".
+    EXPECT_EQ(second.lastOpenError(), PortOpenError::Busy);
     EXPECT_FALSE(second.isOpen());
     _putenv_s("QUELTER_PORTS", "\\\\.\\com5");  // the same port by another spelling
     EXPECT_EQ(second.open(1, 115200), 1);
