@@ -446,6 +446,13 @@ void CGPS_QConfigDlg::makeToolbar() {
         DeleteObject(strip);
     }
     SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolbarImages_));
+    // Greyed pictures for the commands disabled while an exchange runs.
+    disabledImages_ = ImageList_Create(32, 32, ILC_COLOR24, 5, 0);
+    if (HBITMAP strip = loadDisabledBitmapOn(instance(), IDB_TOOLBAR, GetSysColor(COLOR_BTNFACE))) {
+        ImageList_Add(disabledImages_, strip, nullptr);
+        DeleteObject(strip);
+    }
+    SendMessageW(toolbar_, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabledImages_));
 
     TBBUTTON buttons[std::size(kToolButtons)] = {};
     for (std::size_t i = 0; i < std::size(kToolButtons); ++i) {
@@ -540,6 +547,8 @@ void CGPS_QConfigDlg::tearDown() {
     for (int p = 0; p < kPageIdCount; ++p) controls_.attachPage(static_cast<PageId>(p), nullptr);
     controls_.holdDisabled(PageId::Window, kPresetButtons, false);
     if (toolbarImages_) ImageList_Destroy(toolbarImages_);
+    if (disabledImages_) ImageList_Destroy(disabledImages_);
+    disabledImages_ = nullptr;
     if (logo_) DeleteObject(logo_);
     if (bigIcon_) DestroyIcon(bigIcon_);
     if (smallIcon_) DestroyIcon(smallIcon_);

@@ -136,6 +136,7 @@ class CGPS_QConfigDlg final : public WindowShell {
     HWND pages_[6]{};
     PageContext pageContexts_[6]{};
     HIMAGELIST toolbarImages_ = nullptr;
+    HIMAGELIST disabledImages_ = nullptr;
     HBITMAP logo_ = nullptr;
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;

@@ -1,6 +1,8 @@
 #include "editor/win32/window_images.h"
 
-HBITMAP loadBitmapOn(HINSTANCE instance, int id, COLORREF colour) {
+namespace {
+
+HBITMAP load(HINSTANCE instance, int id, COLORREF colour, bool disabled) {
     auto* bitmap = static_cast<HBITMAP>(
         LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     DIBSECTION dib{};
@@ -20,8 +22,23 @@ HBITMAP loadBitmapOn(HINSTANCE instance, int id, COLORREF colour) {
                 pixel[0] = blue;
                 pixel[1] = green;
                 pixel[2] = red;
+            } else if (disabled) {
+                const int grey = (pixel[0] * 11 + pixel[1] * 59 + pixel[2] * 30) / 100;
+                pixel[0] = static_cast<BYTE>((grey + blue) / 2);
+                pixel[1] = static_cast<BYTE>((grey + green) / 2);
+                pixel[2] = static_cast<BYTE>((grey + red) / 2);
             }
         }
     }
     return bitmap;
+}
+
+}  // namespace
+
+HBITMAP loadBitmapOn(HINSTANCE instance, int id, COLORREF colour) {
+    return load(instance, id, colour, false);
+}
+
+HBITMAP loadDisabledBitmapOn(HINSTANCE instance, int id, COLORREF colour) {
+    return load(instance, id, colour, true);
 }

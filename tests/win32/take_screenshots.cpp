@@ -81,8 +81,13 @@ int wmain(int argc, wchar_t** argv) {
     if (!w) return 1;
     SetForegroundWindow(w);
     pumpUntil([] { return false; }, 500, w);
+    bool ok = true;
     if (read) {
         SendMessageW(w, WM_COMMAND, ID_TOOL_READ, 0);
+        // Halfway through the Read: the commands greyed, the blocks counted.
+        if (pumpUntil([&] { return window.progressText().find(L"блок 6") != std::wstring::npos; },
+                      30000, w))
+            ok = savePicture(w, folder + L"\\win-busy.bmp") && ok;
         pumpUntil([&] { return !window.paneText(1).empty() && !window.tickArmed(); }, 30000, w);
         std::printf("status: %s\n", narrow(window.paneText(1)).c_str());
     }
@@ -90,7 +95,6 @@ int wmain(int argc, wchar_t** argv) {
     static const wchar_t* const names[] = {L"win-main.bmp",    L"win-wake.bmp",
                                            L"win-gps.bmp",     L"win-internet.bmp",
                                            L"win-sensors.bmp", L"win-expert.bmp"};
-    bool ok = true;
     for (int tab = 0; tab < 6; ++tab) {
         TabCtrl_SetCurFocus(window.tabs(), tab);
         pumpUntil([] { return false; }, 300, w);
@@ -104,6 +108,23 @@ int wmain(int argc, wchar_t** argv) {
                     ok = about && savePicture(about, folder + L"\\win-about.bmp") && ok;
                     // Whatever holds the modal loop now ends it.
                     SendMessageW(about ? about : GetActiveWindow(), WM_COMMAND, IDCANCEL, 0);
+                });
+
+    // An edit of the tracker's name, then Escape: the question before it is
+    // lost. "Отмена" keeps the window.
+    SetDlgItemTextW(window.controls().page(PageId::Main), 1034, L"Дача");
+    HWND question = nullptr;
+    duringModal([&] { SendMessageW(w, WM_COMMAND, IDCANCEL, 0); },
+                [&] {
+                    question = GetLastActivePopup(w);
+                    return question != w && IsWindowVisible(question);
+                },
+                [&] {
+                    if (question == w) question = GetLastActivePopup(w);
+                    RedrawWindow(question, nullptr, nullptr,
+                                 RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+                    ok = question != w && savePicture(question, folder + L"\\win-question.bmp") && ok;
+                    SendMessageW(question, WM_COMMAND, IDCANCEL, 0);
                 });
     window.close();
     return ok ? 0 : 1;
