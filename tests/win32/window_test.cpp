@@ -634,14 +634,15 @@ TEST_F(WindowTest, QuestionBoxSpeaksTheQuestionsWords) {
             [&] { answer = CQuestionDlg::ask(hwnd, question); },
             [&] {
                 box = GetLastActivePopup(hwnd);
-                return box != hwnd && GetDlgItem(box, IDC_QUESTION_TEXT) != nullptr;
+                return box != hwnd && IsWindowVisible(box) &&
+                       GetDlgItem(box, IDC_QUESTION_TEXT) != nullptr;
             },
             [&] {
                 if (box == hwnd) box = GetLastActivePopup(hwnd);
                 caption = textOf(box);
                 text = textOf(GetDlgItem(box, IDC_QUESTION_TEXT));
                 for (int id : {IDYES, IDNO, IDCANCEL})
-                    if (IsWindowVisible(GetDlgItem(box, id)))
+                    if (style(GetDlgItem(box, id)) & WS_VISIBLE)
                         buttons.push_back(textOf(GetDlgItem(box, id)));
                 defaultButton = LOWORD(SendMessageW(box, DM_GETDEFID, 0, 0));
                 MSG escape{GetDlgItem(box, IDYES), WM_KEYDOWN, VK_ESCAPE, 1, 0, {}};
