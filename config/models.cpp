@@ -1,5 +1,7 @@
 #include "config/models.h"
 
+#include <cstdio>
+
 const char* modelName(int modelId) {
     switch (modelId) {
         case kModelRQ30:
@@ -11,6 +13,13 @@ const char* modelName(int modelId) {
         default:
             return nullptr;
     }
+}
+
+std::string modelLabel(int modelId) {
+    if (const char* name = modelName(modelId)) return name;
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned>(modelId) & 0xFFu);
+    return hex;
 }
 
 bool modelHasTrackerMode(int modelId) {

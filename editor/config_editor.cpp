@@ -248,17 +248,16 @@ bool CConfigEditor::busy() const {
 void CConfigEditor::openSettings() {
     if (busy() || !impl_->mayDiscardEdits()) return;
     beginOpen();
-    const std::string path = impl_->shell.pickSettingsFile(false, {});
-    if (path.empty())
-        openCancelled();
-    else
-        openSettingsFrom(path);
+    openChosen(impl_->shell.pickSettingsFile(false, {}));
 }
 
 void CConfigEditor::openBackup() {
     if (busy() || !impl_->mayDiscardEdits()) return;
     const std::string folder = beginRestore();
-    const std::string path = impl_->shell.pickSettingsFile(false, folder);
+    openChosen(impl_->shell.pickSettingsFile(false, folder));
+}
+
+void CConfigEditor::openChosen(const std::string& path) {
     if (path.empty())
         openCancelled();
     else

@@ -142,6 +142,10 @@ public:
     CBootloaderExchange& exchange();
 
 private:
+    // The end of Open with a file dialog: the chosen file, or a cancelled
+    // dialog (empty).
+    void openChosen(const std::string& path);
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -170,14 +170,9 @@ void WriteIniNumber(CSettingsFile& store, std::string_view section, std::string_
 }
 
 std::string OpenedModelKeptText(int editedModel) {
-    char hex[8];
-    const char* name = modelName(editedModel);
-    if (!name) {
-        std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned>(editedModel) & 0xFFu);
-        name = hex;
-    }
     char text[128];
-    std::snprintf(text, sizeof text, kSettingsOpenedModelKeptFormat, name);
+    std::snprintf(text, sizeof text, kSettingsOpenedModelKeptFormat,
+                  modelLabel(editedModel).c_str());
     return text;
 }
 

@@ -21,15 +21,10 @@ BackupOutcome failure(std::string problem) {
 }
 
 std::string stemFor(const std::tm& when, int model) {
-    char unnamed[8];
-    const char* name = modelName(model);
-    if (!name) {
-        std::snprintf(unnamed, sizeof unnamed, "0x%02X", static_cast<unsigned>(model) & 0xFFu);
-        name = unnamed;
-    }
     char stem[64];
     std::snprintf(stem, sizeof stem, "%04d-%02d-%02dT%02d-%02d-%02d-%s", when.tm_year + 1900,
-                  when.tm_mon + 1, when.tm_mday, when.tm_hour, when.tm_min, when.tm_sec, name);
+                  when.tm_mon + 1, when.tm_mday, when.tm_hour, when.tm_min, when.tm_sec,
+                  modelLabel(model).c_str());
     return stem;
 }
 

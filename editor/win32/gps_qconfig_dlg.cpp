@@ -125,6 +125,12 @@ void fitDroppedList(HWND combo) {
     SendMessageW(combo, CB_SETDROPPEDWIDTH, widest + room, 0);
 }
 
+// The model a model menu checks: the model edited, or "RQ30" for a model
+// of no name.
+int checkedModel(int model) {
+    return modelName(model) ? model : kModelRQ30;
+}
+
 COLORREF fromRgb(std::uint32_t rgb) {
     return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
@@ -544,8 +550,8 @@ void CGPS_QConfigDlg::tearDown() {
     // notify goes.
     editor_.reset();
     link_.setArrivalNotify(nullptr, nullptr);
-    for (int p = 0; p < kPageIdCount; ++p) controls_.attachPage(static_cast<PageId>(p), nullptr);
     controls_.holdDisabled(PageId::Window, kPresetButtons, false);
+    for (int p = 0; p < kPageIdCount; ++p) controls_.attachPage(static_cast<PageId>(p), nullptr);
     if (toolbarImages_) ImageList_Destroy(toolbarImages_);
     if (disabledImages_) ImageList_Destroy(disabledImages_);
     disabledImages_ = nullptr;
@@ -603,20 +609,17 @@ void CGPS_QConfigDlg::onCommand(int command) {
 void CGPS_QConfigDlg::checkEditedModel(HMENU menu) {
     if (!editor_ || GetMenuState(menu, ID_MODEL_RQ30, MF_BYCOMMAND) == static_cast<UINT>(-1))
         return;
-    const int model = editor_->editedModel();
-    const bool named = modelName(model) != nullptr;
-    for (const ModelItem& item : kModelItems) {
-        const bool check = named ? item.model == model : item.model == kModelRQ30;
-        CheckMenuItem(menu, item.command, MF_BYCOMMAND | (check ? MF_CHECKED : MF_UNCHECKED));
-    }
+    const int checked = checkedModel(editor_->editedModel());
+    for (const ModelItem& item : kModelItems)
+        CheckMenuItem(menu, item.command,
+                      MF_BYCOMMAND | (item.model == checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 HMENU CGPS_QConfigDlg::makeModelMenu(int model) {
     HMENU menu = CreatePopupMenu();
-    const bool named = modelName(model) != nullptr;
+    const int checked = checkedModel(model);
     for (const ModelItem& item : kModelItems) {
-        const bool check = named ? item.model == model : item.model == kModelRQ30;
-        AppendMenuW(menu, MF_STRING | (check ? MF_CHECKED : MF_UNCHECKED),
+        AppendMenuW(menu, MF_STRING | (item.model == checked ? MF_CHECKED : MF_UNCHECKED),
                     static_cast<UINT_PTR>(item.command), widen(modelName(item.model)).c_str());
     }
     return menu;

@@ -12,6 +12,7 @@
 #include "editor/config_editor.h"
 #include "editor/memory_controls.h"
 #include "link/serial_link.h"
+#include "tests/editor/no_ports.h"
 
 class RecordingShell : public WindowShell {
   public:
@@ -56,17 +57,6 @@ class RecordingShell : public WindowShell {
     std::deque<Answer> answers;
     std::string chosenFile;
     std::vector<bool> chooserCalls;  // save (true) or open (false), in order
-};
-
-// No port opens: for everything that does not talk to a tracker.
-class NoPorts : public SerialLink {
-  public:
-    int open(int, int) override { return 1; }
-    void close() override {}
-    bool isOpen() const override { return false; }
-    int available() override { return 0; }
-    int fetch(std::uint8_t*, int&, int) override { return 0; }
-    void write(const std::uint8_t*, std::uint8_t) override {}
 };
 
 class EditorTest : public ::testing::Test {

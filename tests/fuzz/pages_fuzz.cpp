@@ -21,6 +21,7 @@
 #include "editor/config_editor.h"
 #include "editor/memory_controls.h"
 #include "editor/page_controls.h"
+#include "tests/editor/no_ports.h"
 
 namespace {
 
@@ -38,16 +39,6 @@ class Shell final : public WindowShell {
     void showBackup(const std::string&) override {}
     void armTick() override {}
     void cancelTick() override {}
-};
-
-class NoPorts final : public SerialLink {
-  public:
-    int open(int, int) override { return 1; }
-    void close() override {}
-    bool isOpen() const override { return false; }
-    int available() override { return 0; }
-    int fetch(std::uint8_t*, int&, int) override { return 0; }
-    void write(const std::uint8_t*, std::uint8_t) override {}
 };
 
 struct Target {

@@ -27,6 +27,7 @@
 #include "editor/win32/resource.h"
 #include "editor/win32/wide_text.h"
 #include "link/com_port.h"
+#include "tests/editor/no_ports.h"
 #include "win32_test_support.h"
 
 namespace {
@@ -458,9 +459,7 @@ TEST_F(WindowTest, TooltipsCarryTheHints) {
 // Save and Open through the path a file dialog would give (one with Cyrillic
 // letters): what was typed comes back, the model too.
 TEST_F(WindowTest, SaveAndOpenThroughAGivenPath) {
-    wchar_t folder[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, folder);
-    const std::wstring path = std::wstring(folder) + L"настройки трекера.ini";
+    const std::wstring path = tempPath(L"настройки трекера.ini");
     DeleteFileW(path.c_str());
     std::wstring chosen = path;
     window->setFileChooser([&](HWND, bool, const std::wstring&) { return chosen; });
@@ -723,7 +722,7 @@ TEST_F(WindowTest, ADroppedSettingsFileOpens) {
 
 // A link whose port 1 opens and never answers: the scan waits out its
 // silence there, then finds no tracker.
-class SilentLink final : public SerialLink {
+class SilentLink final : public NoPorts {
   public:
     int open(int portNumber, int) override {
         open_ = portNumber == 1;
@@ -731,9 +730,6 @@ class SilentLink final : public SerialLink {
     }
     void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
-    int available() override { return 0; }
-    int fetch(std::uint8_t*, int&, int) override { return 0; }
-    void write(const std::uint8_t*, std::uint8_t) override {}
 
   private:
     bool open_ = false;
@@ -777,14 +773,8 @@ TEST(WindowBusy, CommandsWaitForTheExchange) {
 }
 
 // A link that never finds a tracker and keeps the arrival notify it is given.
-class NotifyKeeper final : public SerialLink {
+class NotifyKeeper final : public NoPorts {
   public:
-    int open(int, int) override { return 1; }
-    void close() override {}
-    bool isOpen() const override { return false; }
-    int available() override { return 0; }
-    int fetch(std::uint8_t*, int&, int) override { return 0; }
-    void write(const std::uint8_t*, std::uint8_t) override {}
     void setArrivalNotify(ArrivalNotify n, void* c) override {
         notify = n;
         context = c;
